@@ -1,0 +1,73 @@
+#include "AnnexBUnits.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace UmberlinTools {
+namespace {
+
+using UmberlinWire::Bytes;
+
+std::vector<Bytes> toBytes(const std::vector<UmberlinWire::ByteView>& units) {
+    std::vector<Bytes> result;
+    for (const auto unit : units) {
+        result.emplace_back(unit.begin(), unit.end());
+    }
+    return result;
+}
+
+TEST(AnnexBSplitting, SplitsThreeAndFourByteStartCodesAndDropsPadding) {
+    const Bytes stream{0, 0, 0, 1, 0x40, 0x01, 0x0c,      // VPS behind a four-byte start code
+                       0, 0, 1, 0x42, 0x01, 0x00, 0x03,   // SPS behind a three-byte code; 00 03 stays
+                       0, 0, 0, 0, 1, 0x44, 0x01, 0xc1};  // padding zeros before the PPS's code
+    EXPECT_EQ(toBytes(splitAnnexB(stream)),
+              (std::vector<Bytes>{{0x40, 0x01, 0x0c}, {0x42, 0x01, 0x00, 0x03}, {0x44, 0x01, 0xc1}}));
+}
+
+TEST(AnnexBSplitting, IgnoresLeadingBytesEmptyUnitsAndStreamsWithoutStartCodes) {
+    EXPECT_TRUE(splitAnnexB(Bytes{}).empty());
+    EXPECT_TRUE(splitAnnexB(Bytes{0x40, 0x01, 0x0c}).empty());
+    EXPECT_TRUE(splitAnnexB(Bytes{0, 0, 1}).empty());
+    const Bytes stream{0x99, 0, 0, 1, 0, 0, 1, 0x26, 0x01, 0xaf, 0, 0, 1};
+    EXPECT_EQ(toBytes(splitAnnexB(stream)), (std::vector<Bytes>{{0x26, 0x01, 0xaf}}));
+}
+
+TEST(HevcNalUnitTypes, RecognisesParameterSets) {
+    EXPECT_EQ(hevcNalUnitType(Bytes{0x40, 0x01}), 32);
+    EXPECT_EQ(hevcNalUnitType(Bytes{0x26, 0x01}), 19);
+    EXPECT_EQ(hevcNalUnitType(Bytes{}), -1);
+    EXPECT_TRUE(isHevcParameterSet(Bytes{0x42, 0x01}));
+    EXPECT_TRUE(isHevcParameterSet(Bytes{0x44, 0x01}));
+    EXPECT_FALSE(isHevcParameterSet(Bytes{0x4e, 0x01}));  // prefix SEI
+    EXPECT_FALSE(isHevcParameterSet(Bytes{0x02, 0x01}));  // trailing picture
+}
+
+TEST(LengthPrefixing, WritesBigEndianLengthsOfEachSize) {
+    const Bytes unit(300, 0xab);
+    for (int prefix = 2; prefix <= 4; ++prefix) {
+        Bytes accessUnit{0x77};
+        appendLengthPrefixed(accessUnit, unit, prefix);
+        ASSERT_EQ(accessUnit.size(), 1 + prefix + unit.size());
+        EXPECT_EQ(accessUnit[prefix - 1], 0x01) << prefix;  // 300 = 0x012c
+        EXPECT_EQ(accessUnit[prefix], 0x2c) << prefix;
+        EXPECT_EQ(accessUnit.back(), 0xab);
+    }
+    Bytes small;
+    appendLengthPrefixed(small, Bytes{1, 2, 3}, 1);
+    EXPECT_EQ(small, (Bytes{3, 1, 2, 3}));
+}
+
+TEST(LengthPrefixing, RejectsUnitsTooLongForTheirPrefixAndBadPrefixSizes) {
+    Bytes accessUnit;
+    appendLengthPrefixed(accessUnit, Bytes(255, 0), 1);
+    EXPECT_THROW(appendLengthPrefixed(accessUnit, Bytes(256, 0), 1), std::length_error);
+    appendLengthPrefixed(accessUnit, Bytes(65535, 0), 2);
+    EXPECT_THROW(appendLengthPrefixed(accessUnit, Bytes(65536, 0), 2), std::length_error);
+    EXPECT_THROW(appendLengthPrefixed(accessUnit, Bytes(1, 0), 0), std::invalid_argument);
+    EXPECT_THROW(appendLengthPrefixed(accessUnit, Bytes(1, 0), 5), std::invalid_argument);
+    EXPECT_EQ(accessUnit.size(), 1 + 255 + 2 + 65535u);
+}
+
+}  // namespace
+}  // namespace UmberlinTools
