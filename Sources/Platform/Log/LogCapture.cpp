@@ -1,0 +1,39 @@
+#include "LogCapture.hpp"
+
+#include <algorithm>
+
+namespace UmberlinPlatform {
+
+ScopedLogCapture::ScopedLogCapture()
+    : token_(addLogSink([this](const std::string& line) { append(line); })) {}
+
+ScopedLogCapture::~ScopedLogCapture() { removeLogSink(token_); }
+
+void ScopedLogCapture::append(const std::string& line) {
+    {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(line);
+    }
+    lineAdded_.notify_all();
+}
+
+std::vector<std::string> ScopedLogCapture::lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+bool ScopedLogCapture::contains(std::string_view text) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+bool ScopedLogCapture::waitForLineContaining(std::string_view text, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return lineAdded_.wait_for(lock, timeout, [&] {
+        return std::any_of(lines_.begin(), lines_.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    });
+}
+
+}  // namespace UmberlinPlatform

@@ -1,0 +1,16 @@
+#pragma once
+// The real connection: a non-blocking TCP socket driven by its own I/O thread. Every event
+// hops to the queue the connection was started on.
+
+#include <memory>
+
+#include "NetworkConnection.hpp"
+
+namespace UmberlinPlatform {
+
+// A connection to `endpoint`. For a service endpoint it uses the address the browser
+// resolved on the required interface; with a required interface the socket is pinned to
+// it (SO_BINDTODEVICE, or binding to the interface's address when that is not permitted).
+std::shared_ptr<NetworkConnection> makeTcpConnection(const NetworkEndpoint& endpoint, const NetworkParameters& parameters);
+
+}  // namespace UmberlinPlatform
