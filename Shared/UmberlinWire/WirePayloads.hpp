@@ -135,17 +135,17 @@ struct CameraControlStatus {
     friend bool operator==(const CameraControlStatus&, const CameraControlStatus&) = default;
 };
 
-// Sent by the monitor; fields left empty are not sent.
+// Sent by the monitor; fields left empty are not sent, so a command names only what it changes.
 struct CameraControlCommand {
     bool requestStatus;
-    std::optional<CameraExposureMode> exposureMode;
-    std::optional<double> exposureBiasEV;
-    std::optional<double> iso;
-    std::optional<double> exposureDurationSeconds;
-    std::optional<CameraFocusMode> focusMode;
-    std::optional<double> focusPointX;
-    std::optional<double> focusPointY;
-    std::optional<double> lensPosition;
+    std::optional<CameraExposureMode> exposureMode = std::nullopt;
+    std::optional<double> exposureBiasEV = std::nullopt;
+    std::optional<double> iso = std::nullopt;
+    std::optional<double> exposureDurationSeconds = std::nullopt;
+    std::optional<CameraFocusMode> focusMode = std::nullopt;
+    std::optional<double> focusPointX = std::nullopt;
+    std::optional<double> focusPointY = std::nullopt;
+    std::optional<double> lensPosition = std::nullopt;
 
     friend bool operator==(const CameraControlCommand&, const CameraControlCommand&) = default;
 };

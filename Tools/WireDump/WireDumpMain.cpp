@@ -11,7 +11,7 @@
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;  // keeps the header fields first, in wire order
 using namespace UmberlinWire;
 
 template <typename Record> json describeRecord(const Bytes& payload) {
@@ -51,6 +51,14 @@ void print(const Message& message) {
     std::cout << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
+void printMessagesBeforeTheBrokenHeader(UmberlinWireStreamParser& parser, ByteView chunk) {
+    try {
+        for (std::size_t i = 0; i < chunk.size(); ++i)
+            for (const Message& message : parser.append(chunk.subspan(i, 1))) print(message);
+    } catch (const ProtocolError&) {
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,12 +87,18 @@ int main(int argc, char** argv) {
         const std::size_t count = std::fread(chunk.data(), 1, chunk.size(), input);
         if (count == 0) break;
         bytesRead += count;
+        const ByteView bytes(chunk.data(), count);
+        // A call that meets a broken header delivers none of its messages, so keep the state
+        // from before the call: on failure the chunk is replayed a byte at a time from it, which
+        // shows every message in front of the broken header.
+        UmberlinWireStreamParser before = parser;
         try {
-            for (const Message& message : parser.append(ByteView(chunk.data(), count))) {
+            for (const Message& message : parser.append(bytes)) {
                 print(message);
                 bytesInMessages += headerSize + message.payload.size();
             }
         } catch (const ProtocolError& error) {
+            printMessagesBeforeTheBrokenHeader(before, bytes);
             std::cout.flush();
             std::cerr << error.what() << '\n';
             return 1;
