@@ -39,7 +39,7 @@ std::size_t UmberlinWireStreamParser::continuePendingPacket(ByteView chunk, std:
 
     if (!pendingDecodedHeader_) {
         taken = std::min<std::size_t>(headerSize - pendingHeaderSize_, chunk.size());
-        std::memcpy(pendingHeader_.data() + pendingHeaderSize_, chunk.data(), taken);
+        std::copy_n(chunk.begin(), taken, pendingHeader_.begin() + pendingHeaderSize_);
         pendingHeaderSize_ += taken;
         if (pendingHeaderSize_ < headerSize) return taken;
         try {

@@ -68,6 +68,7 @@ TEST(WireStreamParser, WholePacketsComeOutAndAPartialOneWaits) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].header.type, MessageType::hello);
     EXPECT_EQ(messages[1].header.type, MessageType::status);
+    EXPECT_TRUE(parser.append(Bytes()).empty());  // inside the header
 
     // The rest of the header and half of the payload: the header is complete but the message is not.
     EXPECT_TRUE(parser.append(Bytes(third.begin() + 10, third.begin() + 74)).empty());
