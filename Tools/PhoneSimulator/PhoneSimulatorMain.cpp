@@ -1,0 +1,84 @@
+// umberlin-phone-sim: plays the phone for Umberlin Rezuvidodo. See --help.
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "DnsSdAdvertiser.hpp"
+#include "EventLog.hpp"
+#include "HevcEncoder.hpp"
+#include "PeerConnection.hpp"
+#include "SimulatedCamera.hpp"
+#include "SimulatorOptions.hpp"
+#include "StopSignal.hpp"
+#include "StreamSession.hpp"
+#include "TcpListener.hpp"
+#include "VideoStream.hpp"
+
+using namespace UmberlinTools;
+
+namespace {
+
+std::string describeStream(const SimulatorOptions& options) {
+    std::string text = std::to_string(options.width) + "x" + std::to_string(options.height) + " " +
+                       std::to_string(options.framesPerSecond) + " fps " + std::to_string(options.bitDepth) +
+                       "-bit HEVC, key frame every " + std::to_string(options.keyFrameInterval) + " frames, " +
+                       std::to_string(options.nalUnitHeaderLength) + "-byte NAL lengths, rotation " +
+                       std::to_string(options.rotationDegrees);
+    if (options.sendAudio)
+        text += "; audio " + std::to_string(options.sampleRate) + " Hz, " + std::to_string(options.channelCount) +
+                " channel(s)";
+    else
+        text += "; no audio";
+    return text;
+}
+
+int serve(const SimulatorOptions& options) {
+    // Settings the encoder cannot use are reported now rather than at the first client.
+    { HevcEncoder check(encoderSettings(options)); }
+
+    TcpListener listener(options.listenAddress, options.port);
+    logEvent("listening on " + listener.address() + ":" + std::to_string(listener.port()));
+    logEvent("streaming " + describeStream(options));
+
+    std::unique_ptr<DnsSdAdvertiser> advertiser;
+    if (options.advertise)
+        advertiser = std::make_unique<DnsSdAdvertiser>(options.serviceName, listener.port(), options.listenAddress);
+    else
+        logEvent("DNS-SD advertising off");
+
+    SimulatedCamera camera;
+    const SteadyTime simulatorStart = std::chrono::steady_clock::now();
+    while (auto client = listener.accept(StopSignal::wakeDescriptor())) {
+        logEvent("client connected from " + client->peer);
+        PeerConnection connection(client->descriptor);
+        const std::string reason = StreamSession(connection, options, camera, simulatorStart).run();
+        logEvent("client " + client->peer + " gone: " + reason);
+        if (StopSignal::requested()) break;
+    }
+    logEvent("stopping");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ParsedCommandLine commandLine;
+    try {
+        commandLine = parseSimulatorOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "umberlin-phone-sim: %s\n", error.what());
+        return 2;
+    }
+    if (commandLine.helpRequested) {
+        std::fputs(simulatorHelpText().c_str(), stdout);
+        return 0;
+    }
+    try {
+        StopSignal::install();
+        return serve(commandLine.options);
+    } catch (const std::exception& error) {
+        logEvent(std::string("cannot run: ") + error.what());
+        return 1;
+    }
+}

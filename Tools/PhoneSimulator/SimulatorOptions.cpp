@@ -1,0 +1,193 @@
+#include "SimulatorOptions.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <sstream>
+#include <string_view>
+
+namespace UmberlinTools {
+namespace {
+
+constexpr int maximumWidth = 3840;
+constexpr int maximumHeight = 2160;
+
+struct OptionSpec {
+    std::string_view name;
+    std::string_view valueName;  // empty for switches
+    std::string_view help;
+    std::function<void(SimulatorOptions&, const std::string& value)> apply;
+};
+
+std::int64_t integerValue(std::string_view option, const std::string& text, std::int64_t minimum,
+                          std::int64_t maximum) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        throw UsageError(std::string(option) + " needs a whole number, not \"" + text + "\"");
+    if (value < minimum || value > maximum)
+        throw UsageError(std::string(option) + " must be between " + std::to_string(minimum) + " and " +
+                         std::to_string(maximum) + ", not " + text);
+    return value;
+}
+
+int intValue(std::string_view option, const std::string& text, int minimum, int maximum) {
+    return static_cast<int>(integerValue(option, text, minimum, maximum));
+}
+
+double numberValue(std::string_view option, const std::string& text, double minimum, double maximum) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        throw UsageError(std::string(option) + " needs a number, not \"" + text + "\"");
+    if (value < minimum || value > maximum) {
+        std::ostringstream range;
+        range << option << " must be between " << minimum << " and " << maximum << ", not " << text;
+        throw UsageError(range.str());
+    }
+    return value;
+}
+
+double secondsValue(std::string_view option, const std::string& text) {
+    return numberValue(option, text, 0, 86'400);
+}
+
+const std::vector<OptionSpec>& optionSpecs() {
+    static const std::vector<OptionSpec> specs = {
+        {"--address", "ADDRESS", "address to listen on (default 0.0.0.0, all IPv4 addresses)",
+         [](auto& o, auto& v) { o.listenAddress = v; }},
+        {"--port", "PORT", "TCP port (default 47810; 0 picks a free port and prints it)",
+         [](auto& o, auto& v) { o.port = intValue("--port", v, 0, 65535); }},
+        {"--name", "NAME", "DNS-SD service instance name (default \"Umberlin Simulator\")",
+         [](auto& o, auto& v) {
+             if (v.empty() || v.size() > 63) throw UsageError("--name must have 1 to 63 bytes");
+             o.serviceName = v;
+         }},
+        {"--no-advertise", "", "do not advertise _umberlin-camera._tcp through DNS-SD",
+         [](auto& o, auto&) { o.advertise = false; }},
+        {"--device-name", "NAME", "phone name sent in hello (default \"Simulated Phone\")",
+         [](auto& o, auto& v) { o.deviceName = v; }},
+        {"--source-id", "ID", "stream source identifier sent in hello (default \"umberlin-phone-sim\")",
+         [](auto& o, auto& v) { o.sourceID = v; }},
+        {"--camera-name", "NAME", "camera name sent in hello (default \"Back Camera\")",
+         [](auto& o, auto& v) { o.cameraName = v; }},
+        {"--size", "WIDTHxHEIGHT", "picture size, even numbers up to 3840x2160 (default 1280x720)",
+         [](auto& o, auto& v) {
+             const auto cross = v.find('x');
+             if (cross == std::string::npos) throw UsageError("--size needs WIDTHxHEIGHT, not \"" + v + "\"");
+             o.width = intValue("--size width", v.substr(0, cross), 16, maximumWidth);
+             o.height = intValue("--size height", v.substr(cross + 1), 16, maximumHeight);
+             if (o.width % 2 != 0 || o.height % 2 != 0) throw UsageError("--size needs even numbers, not " + v);
+         }},
+        {"--fps", "N", "frames per second, 1 to 120 (default 30)",
+         [](auto& o, auto& v) { o.framesPerSecond = intValue("--fps", v, 1, 120); }},
+        {"--bit-depth", "8|10", "luma and chroma bit depth (default 8)",
+         [](auto& o, auto& v) {
+             o.bitDepth = intValue("--bit-depth", v, 8, 10);
+             if (o.bitDepth == 9) throw UsageError("--bit-depth must be 8 or 10, not 9");
+         }},
+        {"--keyframe-interval", "FRAMES", "frames from one key frame to the next (default 30)",
+         [](auto& o, auto& v) { o.keyFrameInterval = intValue("--keyframe-interval", v, 1, 100'000); }},
+        {"--bit-rate", "BITS", "average video bit rate in bits per second (default 4000000)",
+         [](auto& o, auto& v) { o.bitRate = integerValue("--bit-rate", v, 50'000, 400'000'000); }},
+        {"--nal-length", "1..4", "bytes of the length prefix before each NAL unit (default 4)",
+         [](auto& o, auto& v) { o.nalUnitHeaderLength = intValue("--nal-length", v, 1, 4); }},
+        {"--rotation", "DEGREES", "rotation angle sent in videoOrientation (default 0)",
+         [](auto& o, auto& v) { o.rotationDegrees = intValue("--rotation", v, -3600, 3600); }},
+        {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",
+         [](auto& o, auto& v) { o.sampleRate = intValue("--sample-rate", v, 8000, 192'000); }},
+        {"--channels", "N", "audio channel count, 1 to 8 (default 2)",
+         [](auto& o, auto& v) { o.channelCount = intValue("--channels", v, 1, 8); }},
+        {"--audio-offset-ms", "MS", "added to every audio timestamp, may be negative (default 0)",
+         [](auto& o, auto& v) { o.audioClockOffsetMilliseconds = numberValue("--audio-offset-ms", v, -60'000, 60'000); }},
+        {"--no-audio", "", "send no audioConfiguration and no audio frames",
+         [](auto& o, auto&) { o.sendAudio = false; }},
+        {"--close-after", "SECONDS", "fault: close each connection after this long",
+         [](auto& o, auto& v) { o.faults.closeAfterSeconds = secondsValue("--close-after", v); }},
+        {"--bad-magic-after", "SECONDS",
+         "fault: send a packet whose header has a wrong magic after this long (0: right after the "
+         "announcements), then send nothing more",
+         [](auto& o, auto& v) { o.faults.badMagicAfterSeconds = secondsValue("--bad-magic-after", v); }},
+        {"--oversized-after", "SECONDS",
+         "fault: send a videoFrame header announcing 67108865 payload bytes (more than 64 MiB) after "
+         "this long (0: right after the announcements), then send nothing more",
+         [](auto& o, auto& v) { o.faults.oversizedPayloadAfterSeconds = secondsValue("--oversized-after", v); }},
+        {"--stall-for", "SECONDS", "fault: stop sending for this long, keeping the connection open",
+         [](auto& o, auto& v) {
+             o.faults.stallSeconds = secondsValue("--stall-for", v);
+             if (!o.faults.stallAfterSeconds) o.faults.stallAfterSeconds = 1.0;
+         }},
+        {"--stall-after", "SECONDS", "when the stall of --stall-for begins (default 1)",
+         [](auto& o, auto& v) { o.faults.stallAfterSeconds = secondsValue("--stall-after", v); }},
+        {"--change-audio-after", "SECONDS",
+         "fault: switch to another audio format (--changed-sample-rate, --changed-channels) after this long",
+         [](auto& o, auto& v) { o.faults.audioFormatChangeAfterSeconds = secondsValue("--change-audio-after", v); }},
+        {"--changed-sample-rate", "HZ", "sample rate after --change-audio-after (default 44100)",
+         [](auto& o, auto& v) { o.faults.changedSampleRate = intValue("--changed-sample-rate", v, 8000, 192'000); }},
+        {"--changed-channels", "N", "channel count after --change-audio-after (default 1)",
+         [](auto& o, auto& v) { o.faults.changedChannelCount = intValue("--changed-channels", v, 1, 8); }},
+    };
+    return specs;
+}
+
+}  // namespace
+
+ParsedCommandLine parseSimulatorOptions(const std::vector<std::string>& arguments) {
+    ParsedCommandLine parsed;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (argument == "--help" || argument == "-h") {
+            parsed.helpRequested = true;
+            continue;
+        }
+        std::string name = argument;
+        std::optional<std::string> inlineValue;
+        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            inlineValue = argument.substr(equals + 1);
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : optionSpecs())
+            if (candidate.name == name) spec = &candidate;
+        if (spec == nullptr) throw UsageError("unknown option \"" + argument + "\" (see --help)");
+
+        std::string value;
+        if (!spec->valueName.empty()) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (index + 1 < arguments.size()) {
+                value = arguments[++index];
+            } else {
+                throw UsageError(name + " needs a value (" + std::string(spec->valueName) + ")");
+            }
+        } else if (inlineValue) {
+            throw UsageError(name + " takes no value");
+        }
+        spec->apply(parsed.options, value);
+    }
+    if (parsed.options.faults.stallAfterSeconds && parsed.options.faults.stallSeconds <= 0)
+        throw UsageError("--stall-after needs --stall-for");
+    return parsed;
+}
+
+std::string simulatorHelpText() {
+    std::ostringstream text;
+    text << "usage: umberlin-phone-sim [OPTIONS]\n"
+            "Plays the phone for Umberlin Rezuvidodo: advertises _umberlin-camera._tcp through DNS-SD,\n"
+            "serves one client at a time over TCP, streams a moving HEVC test picture, PCM audio whose\n"
+            "level changes, telemetry and camera-control status, and applies camera-control commands.\n"
+            "Prints one line per event. Stops on SIGINT or SIGTERM.\n\n"
+            "options:\n";
+    for (const OptionSpec& spec : optionSpecs()) {
+        std::string left = "  " + std::string(spec.name);
+        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+        text << left;
+        if (left.size() < 30) text << std::string(30 - left.size(), ' ');
+        else text << "\n" << std::string(30, ' ');
+        text << spec.help << "\n";
+    }
+    text << "  --help                      this text\n";
+    return text.str();
+}
+
+}  // namespace UmberlinTools

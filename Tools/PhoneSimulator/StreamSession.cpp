@@ -1,0 +1,255 @@
+#include "StreamSession.hpp"
+
+#include <algorithm>
+
+#include "EventLog.hpp"
+#include "TelemetrySource.hpp"
+
+namespace UmberlinTools {
+namespace {
+
+using namespace UmberlinWire;
+
+constexpr auto telemetryPeriod = std::chrono::milliseconds(250);
+constexpr auto cameraStatusPeriod = std::chrono::seconds(2);
+constexpr auto skipReportPeriod = std::chrono::seconds(5);
+constexpr auto idleWait = std::chrono::seconds(1);
+
+std::uint64_t nanosecondsOf(SteadyTime time) {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count());
+}
+
+std::string audioFormatText(const AudioConfiguration& configuration) {
+    return std::to_string(configuration.sampleRate) + " Hz, " + std::to_string(configuration.channelCount) +
+           " channel(s)";
+}
+
+}  // namespace
+
+StreamSession::StreamSession(PeerConnection& connection, const SimulatorOptions& options, SimulatedCamera& camera,
+                             SteadyTime simulatorStart)
+    : connection_(connection),
+      options_(options),
+      camera_(camera),
+      simulatorStart_(simulatorStart),
+      connectedAt_(std::chrono::steady_clock::now()),
+      faults_(options.faults, connectedAt_),
+      nextTelemetry_(connectedAt_ + telemetryPeriod),
+      nextCameraStatus_(connectedAt_ + cameraStatusPeriod),
+      nextSkipReport_(connectedAt_ + skipReportPeriod) {}
+
+std::uint64_t StreamSession::nowNanoseconds() const { return nanosecondsOf(std::chrono::steady_clock::now()); }
+
+std::optional<std::string> StreamSession::sendRaw(ByteView bytes) {
+    switch (connection_.sendAll(bytes)) {
+        case PeerConnection::SendResult::sent: return std::nullopt;
+        case PeerConnection::SendResult::peerGone: return "client closed the connection";
+        case PeerConnection::SendResult::peerNotReading: return "client stopped reading";
+        case PeerConnection::SendResult::stopped: return "simulator stopping";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::send(MessageType type, Flags flags, std::uint64_t presentationTimeNanoseconds,
+                                               ByteView payload) {
+    const Bytes packet = makePacket(type, flags, presentationTimeNanoseconds, sequenceNumber_++, payload);
+    return sendRaw(packet);
+}
+
+std::optional<std::string> StreamSession::sendAnnouncements() {
+    video_ = std::make_unique<VideoStream>(options_);
+    const AudioConfiguration audioConfiguration{
+        .codec = AudioCodec::linearPCM16LittleEndian,
+        .sampleRate = options_.sampleRate,
+        .channelCount = options_.channelCount,
+    };
+
+    const Hello hello{
+        .sourceID = options_.sourceID,
+        .deviceName = options_.deviceName,
+        .cameraName = options_.cameraName,
+        .codec = Codec::hevc,
+        .width = options_.width,
+        .height = options_.height,
+        .framesPerSecond = options_.framesPerSecond,
+        .averageBitRate = options_.bitRate,
+    };
+    const std::uint64_t now = nowNanoseconds();
+    if (auto ended = send(MessageType::hello, {}, now, encode(hello))) return ended;
+    if (auto ended = send(MessageType::videoConfiguration, {}, now, encode(video_->configuration()))) return ended;
+    if (options_.sendAudio)
+        if (auto ended = send(MessageType::audioConfiguration, {}, now, encode(audioConfiguration))) return ended;
+    if (auto ended = send(MessageType::videoOrientation, {}, now,
+                          encode(VideoOrientation{.rotationAngleDegrees = options_.rotationDegrees})))
+        return ended;
+    const double uptime = std::chrono::duration<double>(std::chrono::steady_clock::now() - simulatorStart_).count();
+    if (auto ended = send(MessageType::status, {}, now, encode(simulatedDeviceStatus(uptime, options_.sendAudio))))
+        return ended;
+    if (auto ended = sendCameraStatus()) return ended;
+
+    // Media time starts once the announcements are out, so the first frames are not late.
+    const SteadyTime mediaStart = std::chrono::steady_clock::now();
+    video_->startClock(mediaStart);
+    if (options_.sendAudio)
+        audio_ = std::make_unique<AudioStream>(audioConfiguration, options_.audioClockOffsetMilliseconds, mediaStart);
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::sendCameraStatus() {
+    cameraReportPending_ = false;
+    return send(MessageType::cameraControlStatus, {}, nowNanoseconds(), encode(camera_.status()));
+}
+
+std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
+    for (const EncodedFrame& frame : video_->encodeDue(now, camera_)) {
+        const Flags flags = frame.keyFrame ? Flags::keyFrame : Flags();
+        if (auto ended = send(MessageType::videoFrame, flags,
+                              static_cast<std::uint64_t>(frame.presentationTimeNanoseconds), frame.accessUnit))
+            return ended;
+    }
+    if (now >= nextSkipReport_) {
+        nextSkipReport_ = now + skipReportPeriod;
+        if (const std::int64_t skipped = video_->takeSkippedCount(); skipped > 0)
+            logEvent("video fell behind: skipped " + std::to_string(skipped) + " picture(s) to keep real time");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::sendDueMedia(SteadyTime now) {
+    if (cameraReportPending_ || now >= nextCameraStatus_) {
+        nextCameraStatus_ = now + cameraStatusPeriod;
+        if (auto ended = sendCameraStatus()) return ended;
+    }
+    if (auto ended = sendVideo(now)) return ended;
+    if (audio_ && audioAnnouncementPending_) {
+        audioAnnouncementPending_ = false;
+        if (auto ended = send(MessageType::audioConfiguration, {}, nowNanoseconds(), encode(audio_->configuration())))
+            return ended;
+    }
+    if (audio_) {
+        for (const AudioPacket& packet : audio_->takeDue(std::chrono::steady_clock::now()))
+            if (auto ended = send(MessageType::audioFrame, {}, packet.presentationTimeNanoseconds, packet.samples))
+                return ended;
+    }
+    if (now >= nextTelemetry_) {
+        nextTelemetry_ = std::max(nextTelemetry_ + telemetryPeriod, now);
+        const double uptime = std::chrono::duration<double>(now - simulatorStart_).count();
+        if (auto ended = send(MessageType::status, {}, nanosecondsOf(now),
+                              encode(simulatedDeviceStatus(uptime, options_.sendAudio))))
+            return ended;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::injectFault(FaultAction action) {
+    switch (action) {
+        case FaultAction::close:
+            logEvent("fault: closing the connection");
+            return "closed by fault injection";
+        case FaultAction::badMagic:
+            logEvent("fault: sent a packet with a bad magic; sending nothing more");
+            silenced_ = true;
+            return sendRaw(badMagicPacket(nowNanoseconds(), sequenceNumber_++));
+        case FaultAction::oversizedPayload:
+            logEvent("fault: announced a payload of " + std::to_string(maximumPayloadSize + 1) +
+                     " bytes; sending nothing more");
+            silenced_ = true;
+            return sendRaw(oversizedPayloadHeader(nowNanoseconds(), sequenceNumber_++));
+        case FaultAction::stallBegins:
+            logEvent("fault: stalling for " + std::to_string(options_.faults.stallSeconds) + " s");
+            stalled_ = true;
+            return std::nullopt;
+        case FaultAction::stallEnds:
+            logEvent("fault: stall over, streaming again");
+            stalled_ = false;
+            return std::nullopt;
+        case FaultAction::changeAudioFormat: {
+            if (!audio_ || silenced_) {
+                logEvent("fault: audio format change skipped (no audio is being sent)");
+                return std::nullopt;
+            }
+            const AudioConfiguration changed{
+                .codec = AudioCodec::linearPCM16LittleEndian,
+                .sampleRate = options_.faults.changedSampleRate,
+                .channelCount = options_.faults.changedChannelCount,
+            };
+            audio_ = std::make_unique<AudioStream>(changed, options_.audioClockOffsetMilliseconds,
+                                                   std::chrono::steady_clock::now());
+            logEvent("fault: audio format changed to " + audioFormatText(audio_->configuration()));
+            audioAnnouncementPending_ = true;  // sent with the next media, after any stall
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::handleCommand(const Message& message) {
+    if (message.header.type != MessageType::cameraControlCommand) {
+        logEvent("ignored a " + std::string(caseName(message.header.type)) + " message from the client");
+        return std::nullopt;
+    }
+    CameraControlCommand command;
+    try {
+        command = decode<CameraControlCommand>(message.payload);
+    } catch (const DecodingError& error) {
+        logEvent(std::string("ignored an unreadable camera-control command: ") + error.what());
+        return std::nullopt;
+    }
+    const std::string applied = camera_.apply(command);
+    if (!applied.empty()) logEvent("command applied: " + applied);
+    if (command.requestStatus) logEvent("status requested");
+    if (applied.empty() && !command.requestStatus) return std::nullopt;
+    cameraReportPending_ = true;
+    if (stalled_ || silenced_) return std::nullopt;
+    return sendCameraStatus();
+}
+
+std::optional<std::string> StreamSession::receiveCommands() {
+    const std::optional<Bytes> received = connection_.receiveAvailable();
+    if (!received) return "client closed the connection";
+    std::vector<Message> messages;
+    try {
+        messages = parser_.append(*received);
+    } catch (const ProtocolError& error) {
+        logEvent(std::string("client sent an invalid stream: ") + error.what());
+        return "invalid stream from the client";
+    }
+    for (const Message& message : messages)
+        if (auto ended = handleCommand(message)) return ended;
+    return std::nullopt;
+}
+
+SteadyTime StreamSession::nextWakeTime() const {
+    SteadyTime wake = std::chrono::steady_clock::now() + idleWait;
+    if (const auto fault = faults_.nextTime()) wake = std::min(wake, *fault);
+    if (stalled_ || silenced_) return wake;
+    wake = std::min({wake, video_->nextDueTime(), nextTelemetry_, nextCameraStatus_});
+    if (audio_) wake = std::min(wake, audio_->nextDueTime());
+    return wake;
+}
+
+std::string StreamSession::run() {
+    try {
+        if (auto ended = sendAnnouncements()) return *ended;
+        for (;;) {
+            const SteadyTime now = std::chrono::steady_clock::now();
+            for (const FaultAction action : faults_.takeDue(now))
+                if (auto ended = injectFault(action)) return *ended;
+            if (!stalled_ && !silenced_)
+                if (auto ended = sendDueMedia(now)) return *ended;
+            switch (connection_.waitReadable(nextWakeTime())) {
+                case PeerConnection::WaitResult::stopped: return "simulator stopping";
+                case PeerConnection::WaitResult::readable:
+                    if (auto ended = receiveCommands()) return *ended;
+                    break;
+                case PeerConnection::WaitResult::deadlineReached: break;
+            }
+        }
+    } catch (const std::exception& error) {
+        logEvent(std::string("streaming failed: ") + error.what());
+        return "streaming failed";
+    }
+}
+
+}  // namespace UmberlinTools

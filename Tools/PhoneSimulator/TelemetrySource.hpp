@@ -1,0 +1,12 @@
+#pragma once
+// The phone's telemetry over time: an attitude that slowly rolls, pitches and turns, and a
+// battery that drains and, once low, charges back to full.
+
+#include "WireProtocol.hpp"
+
+namespace UmberlinTools {
+
+// The status a phone with this microphone state would send `seconds` after it started.
+UmberlinWire::DeviceStatus simulatedDeviceStatus(double seconds, bool microphoneAvailable);
+
+}  // namespace UmberlinTools

@@ -1,0 +1,95 @@
+#include "TestPicturePainter.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "PictureCanvas.hpp"
+
+namespace UmberlinTools {
+namespace {
+
+constexpr YuvColor background{48, 128, 128};
+constexpr YuvColor white{235, 128, 128};
+constexpr YuvColor grey{150, 128, 128};
+constexpr YuvColor red{81, 90, 240};
+constexpr YuvColor blue{41, 240, 110};
+constexpr YuvColor yellow{210, 16, 146};
+constexpr YuvColor green{145, 54, 34};
+
+constexpr double barSweepSeconds = 4.0;
+
+void paintArrow(PictureCanvas& canvas, int centerX, int top, int height) {
+    const int headHeight = height * 2 / 5;
+    const int headHalfWidth = headHeight;
+    for (int row = 0; row < headHeight; ++row) {
+        const int halfWidth = headHalfWidth * (row + 1) / headHeight;
+        canvas.fillRect(centerX - halfWidth, top + row, 2 * halfWidth, 1, white);
+    }
+    const int shaftHalfWidth = std::max(1, headHalfWidth / 3);
+    canvas.fillRect(centerX - shaftHalfWidth, top + headHeight, 2 * shaftHalfWidth, height - headHeight, white);
+}
+
+void paintFocusMark(PictureCanvas& canvas, double fractionX, double fractionY, int unit) {
+    const int x = static_cast<int>(std::lround(std::clamp(fractionX, 0.0, 1.0) * canvas.width()));
+    const int y = static_cast<int>(std::lround(std::clamp(fractionY, 0.0, 1.0) * canvas.height()));
+    const int arm = 6 * unit;
+    canvas.fillRect(x - arm, y - unit / 2, 2 * arm, std::max(1, unit), green);
+    canvas.fillRect(x - unit / 2, y - arm, std::max(1, unit), 2 * arm, green);
+}
+
+std::string clockText(double seconds) {
+    const auto totalMilliseconds = static_cast<long long>(seconds * 1000.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "T %02lld:%02lld.%03lld", totalMilliseconds / 60'000,
+                  totalMilliseconds / 1000 % 60, totalMilliseconds % 1000);
+    return text;
+}
+
+}  // namespace
+
+void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent& content) const {
+    PictureCanvas canvas(picture);
+    const int width = canvas.width();
+    const int height = canvas.height();
+    const int unit = std::max(1, height / 120);  // one "design pixel"
+
+    canvas.fillRect(0, 0, width, height, background);
+
+    // Corners and sides: orientation and mirroring.
+    const int corner = height / 8;
+    canvas.fillRect(0, 0, corner, corner, red);
+    canvas.fillRect(width - corner, 0, corner, corner, blue);
+    const int sideScale = std::max(1, height / 60);
+    const int sideY = height / 2 - PictureCanvas::textHeight(sideScale) / 2;
+    canvas.drawText(2 * unit, sideY, sideScale, "L", grey);
+    canvas.drawText(width - 2 * unit - PictureCanvas::textWidth(sideScale, "R"), sideY, sideScale, "R", grey);
+
+    // "TOP" at the top, the arrow beneath it.
+    const int titleScale = std::max(1, height / 50);
+    canvas.drawText((width - PictureCanvas::textWidth(titleScale, "TOP")) / 2, 3 * unit, titleScale, "TOP", white);
+    const int arrowTop = 3 * unit + PictureCanvas::textHeight(titleScale) + 4 * unit;
+    paintArrow(canvas, width / 2, arrowTop, height * 2 / 5);
+
+    // A bar sweeping left to right.
+    const double phase = std::fmod(content.secondsSinceStart, barSweepSeconds) / barSweepSeconds;
+    const int barWidth = std::max(2, width / 24);
+    const int barX = static_cast<int>(phase * (width - barWidth));
+    canvas.fillRect(barX, height * 70 / 100, barWidth, height * 8 / 100, yellow);
+
+    // Frame counter, clock and camera settings along the bottom.
+    const int textScale = std::max(1, height / 110);
+    const int textY = height - PictureCanvas::textHeight(textScale) - 3 * unit;
+    char frameText[32];
+    std::snprintf(frameText, sizeof frameText, "F %06lld", static_cast<long long>(content.frameNumber));
+    const int frameWidth = canvas.drawText(3 * unit, textY, textScale, frameText, white);
+    canvas.drawText(3 * unit + frameWidth + 4 * textScale * 6, textY, textScale, clockText(content.secondsSinceStart),
+                    white);
+    canvas.drawText(width - 3 * unit - PictureCanvas::textWidth(textScale, content.cameraLine), textY, textScale,
+                    content.cameraLine, grey);
+
+    if (content.focusPointX && content.focusPointY)
+        paintFocusMark(canvas, *content.focusPointX, *content.focusPointY, unit);
+}
+
+}  // namespace UmberlinTools

@@ -1,0 +1,29 @@
+#pragma once
+// The moving test picture: clearly oriented (the word "TOP", an arrow pointing up, a red
+// top-left and a blue top-right corner, "L" and "R" at the sides) so that rotation and
+// mirroring show in any screenshot, plus a sweeping bar, a frame counter and a clock so that
+// motion and dropped frames show too.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "HevcEncoder.hpp"
+
+namespace UmberlinTools {
+
+struct TestPictureContent {
+    std::int64_t frameNumber = 0;
+    double secondsSinceStart = 0;
+    std::string cameraLine;  // e.g. "ISO 100 1/60 EV +0.0"
+    // Where the camera focuses, as fractions of the picture's width and height.
+    std::optional<double> focusPointX;
+    std::optional<double> focusPointY;
+};
+
+class TestPicturePainter {
+public:
+    void paint(PlanarPicture& picture, const TestPictureContent& content) const;
+};
+
+}  // namespace UmberlinTools
