@@ -23,6 +23,8 @@ struct ConnectionState {
     static ConnectionState ready() { return {Kind::ready, std::nullopt}; }
     static ConnectionState failed(NetworkError error) { return {Kind::failed, std::move(error)}; }
     static ConnectionState cancelled() { return {Kind::cancelled, std::nullopt}; }
+
+    friend bool operator==(const ConnectionState&, const ConnectionState&) = default;
 };
 
 class NetworkConnection {

@@ -71,7 +71,9 @@ enum class UnsatisfiedReason { notAvailable, localNetworkDenied };
 // The route a connection uses.
 struct NetworkPath {
     std::optional<UnsatisfiedReason> unsatisfiedReason;  // none while the path is usable
-    std::string debugDescription;                        // "tcp 10.77.0.1:41234 -> 10.77.0.2:7070 via anri0"
+    std::string debugDescription;  // "satisfied, tcp 10.77.0.1:41234 -> 10.77.0.2:7070 via anri0"
+
+    friend bool operator==(const NetworkPath&, const NetworkPath&) = default;
 };
 
 struct NetworkParameters {

@@ -20,6 +20,8 @@ struct BrowserState {
     static BrowserState ready() { return {Kind::ready, std::nullopt}; }
     static BrowserState failed(NetworkError error) { return {Kind::failed, std::move(error)}; }
     static BrowserState cancelled() { return {Kind::cancelled, std::nullopt}; }
+
+    friend bool operator==(const BrowserState&, const BrowserState&) = default;
 };
 
 // One service instance and the interfaces it is currently seen (and resolved) on, in the
@@ -27,6 +29,8 @@ struct BrowserState {
 struct BrowseResult {
     NetworkEndpoint endpoint;
     std::vector<NetworkInterface> interfaces;
+
+    friend bool operator==(const BrowseResult&, const BrowseResult&) = default;
 };
 
 class ServiceBrowser {

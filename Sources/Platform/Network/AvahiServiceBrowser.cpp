@@ -1,0 +1,273 @@
+#include "AvahiServiceBrowser.hpp"
+
+#include <avahi-client/client.h>
+#include <avahi-client/lookup.h>
+#include <avahi-common/error.h>
+#include <avahi-common/thread-watch.h>
+#include <net/if.h>
+
+#include <map>
+#include <mutex>
+#include <tuple>
+
+#include "BrowseResultSet.hpp"
+#include "NetworkErrors.hpp"
+#include "NetworkInterfaceClassifier.hpp"
+
+namespace UmberlinPlatform {
+namespace {
+
+NetworkError avahiError(int code) {
+    if (code == AVAHI_ERR_NO_DAEMON || code == AVAHI_ERR_DISCONNECTED) {
+        return {code, "The DNS-SD service (Avahi) is not running."};
+    }
+    std::string text = avahi_strerror(code);
+    if (!text.empty() && text.back() != '.') text += '.';
+    return {code, "DNS-SD browsing failed: " + text};
+}
+
+NetworkInterface interfaceWithIndex(unsigned index) {
+    char name[IF_NAMESIZE] = {};
+    if (::if_indextoname(index, name) == nullptr) return {"if" + std::to_string(index), InterfaceType::other, index, false};
+    return classifyNetworkInterface(name, index);
+}
+
+// What the owner's queue sees: the handlers and the queue. Shared with every posted event,
+// so events can outlive the browser without touching it.
+class BrowserDelivery : public std::enable_shared_from_this<BrowserDelivery> {
+public:
+    std::mutex mutex;
+    ServiceBrowser::StateHandler stateHandler;
+    ServiceBrowser::ResultsChangedHandler resultsHandler;
+    std::weak_ptr<SerialQueue> queue;
+
+    void postState(BrowserState state) {
+        post([self = shared_from_this(), state = std::move(state)] {
+            if (auto handler = self->copy(self->stateHandler)) handler(state);
+        });
+    }
+
+    void postResults(std::vector<BrowseResult> results) {
+        post([self = shared_from_this(), results = std::move(results)] {
+            if (auto handler = self->copy(self->resultsHandler)) handler(results);
+        });
+    }
+
+private:
+    template <typename Handler>
+    Handler copy(const Handler& handler) {
+        std::lock_guard lock(mutex);
+        return handler;
+    }
+
+    void post(Work work) {
+        std::shared_ptr<SerialQueue> target;
+        {
+            std::lock_guard lock(mutex);
+            target = queue.lock();
+        }
+        if (target) target->async(std::move(work));
+    }
+};
+
+// The Avahi client, browser and resolvers. After start everything here runs on Avahi's
+// poll thread (or under its lock), which never waits for the owner's queue.
+class AvahiBrowseSession {
+public:
+    AvahiBrowseSession(std::string serviceType, std::shared_ptr<BrowserDelivery> delivery)
+        : serviceType_(std::move(serviceType)), delivery_(std::move(delivery)) {}
+    ~AvahiBrowseSession() { stop(); }
+
+    void start() {
+        poll_ = avahi_threaded_poll_new();
+        if (poll_ == nullptr) {
+            delivery_->postState(BrowserState::failed(avahiError(AVAHI_ERR_NO_MEMORY)));
+            return;
+        }
+        // The client is made on the poll thread: connecting to the daemon may block.
+        const AvahiPoll* api = avahi_threaded_poll_get(poll_);
+        timeval now{};
+        api->timeout_new(api, &now, &AvahiBrowseSession::connect, this);
+        if (avahi_threaded_poll_start(poll_) < 0) {
+            delivery_->postState(BrowserState::failed(avahiError(AVAHI_ERR_FAILURE)));
+        }
+    }
+
+    void stop() {
+        if (poll_ == nullptr) return;
+        avahi_threaded_poll_lock(poll_);
+        for (auto& [key, instance] : instances_) {
+            if (instance.resolver) avahi_service_resolver_free(instance.resolver);
+        }
+        instances_.clear();
+        if (browser_) avahi_service_browser_free(browser_);
+        browser_ = nullptr;
+        if (client_) avahi_client_free(client_);
+        client_ = nullptr;
+        avahi_threaded_poll_unlock(poll_);
+        avahi_threaded_poll_stop(poll_);
+        avahi_threaded_poll_free(poll_);
+        poll_ = nullptr;
+    }
+
+private:
+    using InstanceKey = std::tuple<AvahiIfIndex, AvahiProtocol, std::string, std::string, std::string>;
+    struct Instance {
+        FoundServiceInstance found;
+        AvahiServiceResolver* resolver = nullptr;
+    };
+
+    static void connect(AvahiTimeout* timeout, void* context) {
+        auto* self = static_cast<AvahiBrowseSession*>(context);
+        const AvahiPoll* api = avahi_threaded_poll_get(self->poll_);
+        api->timeout_free(timeout);
+        int error = 0;
+        self->client_ = avahi_client_new(api, AvahiClientFlags(0), &AvahiBrowseSession::clientChanged, self, &error);
+        if (self->client_ == nullptr) {
+            self->fail(error);
+            return;
+        }
+        self->browser_ = avahi_service_browser_new(self->client_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
+                                                   self->serviceType_.c_str(), nullptr, AvahiLookupFlags(0),
+                                                   &AvahiBrowseSession::browseEvent, self);
+        if (self->browser_ == nullptr) {
+            self->fail(avahi_client_errno(self->client_));
+            return;
+        }
+        self->delivery_->postState(BrowserState::ready());
+    }
+
+    static void clientChanged(AvahiClient* client, AvahiClientState state, void* context) {
+        auto* self = static_cast<AvahiBrowseSession*>(context);
+        if (state == AVAHI_CLIENT_FAILURE) self->fail(avahi_client_errno(client));
+    }
+
+    static void browseEvent(::AvahiServiceBrowser*, AvahiIfIndex interfaceIndex, AvahiProtocol protocol,
+                            AvahiBrowserEvent event, const char* name, const char* type, const char* domain,
+                            AvahiLookupResultFlags, void* context) {
+        auto* self = static_cast<AvahiBrowseSession*>(context);
+        switch (event) {
+        case AVAHI_BROWSER_NEW: self->add(interfaceIndex, protocol, name, type, domain); break;
+        case AVAHI_BROWSER_REMOVE: self->remove({interfaceIndex, protocol, name, type, domain}); break;
+        case AVAHI_BROWSER_ALL_FOR_NOW: self->publish(true); break;
+        case AVAHI_BROWSER_FAILURE: self->fail(avahi_client_errno(self->client_)); break;
+        case AVAHI_BROWSER_CACHE_EXHAUSTED: break;
+        }
+    }
+
+    static void resolveEvent(AvahiServiceResolver* resolver, AvahiIfIndex interfaceIndex, AvahiProtocol,
+                             AvahiResolverEvent event, const char*, const char*, const char*, const char*,
+                             const AvahiAddress* address, uint16_t port, AvahiStringList*, AvahiLookupResultFlags,
+                             void* context) {
+        auto* self = static_cast<AvahiBrowseSession*>(context);
+        for (auto& [key, instance] : self->instances_) {
+            if (instance.resolver != resolver) continue;
+            if (event == AVAHI_RESOLVER_FOUND && address != nullptr) {
+                char text[AVAHI_ADDRESS_STR_MAX] = {};
+                avahi_address_snprint(text, sizeof text, address);
+                instance.found.address = ResolvedServiceAddress{static_cast<unsigned>(interfaceIndex), text, port};
+            } else {
+                instance.found.address.reset();  // gone or timed out: not connectable on this interface
+            }
+            self->publish(false);
+            return;
+        }
+    }
+
+    void add(AvahiIfIndex interfaceIndex, AvahiProtocol protocol, const char* name, const char* type, const char* domain) {
+        InstanceKey key{interfaceIndex, protocol, name, type, domain};
+        if (instances_.count(key) != 0) return;
+        Instance& instance = instances_[key];
+        instance.found = {name, type, domain, static_cast<unsigned>(interfaceIndex), std::nullopt};
+        instance.resolver = avahi_service_resolver_new(client_, interfaceIndex, protocol, name, type, domain, protocol,
+                                                       AvahiLookupFlags(0), &AvahiBrowseSession::resolveEvent, this);
+    }
+
+    void remove(const InstanceKey& key) {
+        auto found = instances_.find(key);
+        if (found == instances_.end()) return;
+        if (found->second.resolver) avahi_service_resolver_free(found->second.resolver);
+        instances_.erase(found);
+        publish(false);
+    }
+
+    // Delivers the set when it changed; `initial` also delivers a first, possibly empty, set.
+    void publish(bool initial) {
+        std::vector<FoundServiceInstance> found;
+        for (const auto& [key, instance] : instances_) found.push_back(instance.found);
+        std::vector<BrowseResult> results = browseResultSet(found, interfaceWithIndex);
+        if (published_ ? results == *published_ : !initial) return;
+        published_ = results;
+        delivery_->postResults(std::move(results));
+    }
+
+    void fail(int code) {
+        if (failed_) return;
+        failed_ = true;
+        delivery_->postState(BrowserState::failed(avahiError(code)));
+    }
+
+    const std::string serviceType_;
+    const std::shared_ptr<BrowserDelivery> delivery_;
+    AvahiThreadedPoll* poll_ = nullptr;
+    AvahiClient* client_ = nullptr;
+    ::AvahiServiceBrowser* browser_ = nullptr;
+    std::map<InstanceKey, Instance> instances_;
+    std::optional<std::vector<BrowseResult>> published_;
+    bool failed_ = false;
+};
+
+class AvahiBrowser final : public ServiceBrowser {
+public:
+    explicit AvahiBrowser(std::string serviceType)
+        : delivery_(std::make_shared<BrowserDelivery>()), session_(std::move(serviceType), delivery_) {}
+
+    void setStateHandler(StateHandler handler) override {
+        std::lock_guard lock(delivery_->mutex);
+        delivery_->stateHandler = std::move(handler);
+    }
+
+    void setResultsChangedHandler(ResultsChangedHandler handler) override {
+        std::lock_guard lock(delivery_->mutex);
+        delivery_->resultsHandler = std::move(handler);
+    }
+
+    void start(std::shared_ptr<SerialQueue> queue) override {
+        std::lock_guard lock(lifecycleMutex_);
+        if (started_) return;
+        started_ = true;
+        {
+            std::lock_guard deliveryLock(delivery_->mutex);
+            delivery_->queue = queue;
+        }
+        if (cancelled_) {
+            delivery_->postState(BrowserState::cancelled());
+            return;
+        }
+        session_.start();
+    }
+
+    void cancel() override {
+        std::lock_guard lock(lifecycleMutex_);
+        if (cancelled_) return;
+        cancelled_ = true;
+        if (!started_) return;
+        session_.stop();
+        delivery_->postState(BrowserState::cancelled());
+    }
+
+private:
+    std::mutex lifecycleMutex_;
+    bool started_ = false;
+    bool cancelled_ = false;
+    std::shared_ptr<BrowserDelivery> delivery_;
+    AvahiBrowseSession session_;
+};
+
+}  // namespace
+
+std::shared_ptr<ServiceBrowser> makeAvahiServiceBrowser(const std::string& serviceType, const NetworkParameters&) {
+    return std::make_shared<AvahiBrowser>(serviceType);
+}
+
+}  // namespace UmberlinPlatform
