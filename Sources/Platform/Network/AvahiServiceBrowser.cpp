@@ -4,7 +4,6 @@
 #include <avahi-client/lookup.h>
 #include <avahi-common/error.h>
 #include <avahi-common/thread-watch.h>
-#include <net/if.h>
 
 #include <map>
 #include <mutex>
@@ -24,12 +23,6 @@ NetworkError avahiError(int code) {
     std::string text = avahi_strerror(code);
     if (!text.empty() && text.back() != '.') text += '.';
     return {code, "DNS-SD browsing failed: " + text};
-}
-
-NetworkInterface interfaceWithIndex(unsigned index) {
-    char name[IF_NAMESIZE] = {};
-    if (::if_indextoname(index, name) == nullptr) return {"if" + std::to_string(index), InterfaceType::other, index, false};
-    return classifyNetworkInterface(name, index);
 }
 
 // What the owner's queue sees: the handlers and the queue. Shared with every posted event,
@@ -195,7 +188,7 @@ private:
     void publish(bool initial) {
         std::vector<FoundServiceInstance> found;
         for (const auto& [key, instance] : instances_) found.push_back(instance.found);
-        std::vector<BrowseResult> results = browseResultSet(found, interfaceWithIndex);
+        std::vector<BrowseResult> results = browseResultSet(found, networkInterfaceWithIndex);
         if (published_ ? results == *published_ : !initial) return;
         published_ = results;
         delivery_->postResults(std::move(results));

@@ -20,7 +20,10 @@ namespace UmberlinPlatform {
 NetworkInterface classifyNetworkInterface(const std::string& name, unsigned index,
                                           const std::filesystem::path& sysClassNet = "/sys/class/net");
 
-// The interface named `name` on this machine, with its kernel index; none if it does not exist.
+// The interface of this machine (this network namespace) with that name or index; none if it
+// does not exist. Reads sysfs when it shows this namespace's interfaces; inside a network
+// namespace whose /sys still shows another one, asks the kernel through ioctls instead.
 std::optional<NetworkInterface> networkInterfaceNamed(const std::string& name);
+NetworkInterface networkInterfaceWithIndex(unsigned index);
 
 }  // namespace UmberlinPlatform
