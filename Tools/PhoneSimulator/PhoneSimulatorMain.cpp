@@ -6,7 +6,6 @@
 
 #include "DnsSdAdvertiser.hpp"
 #include "EventLog.hpp"
-#include "HevcEncoder.hpp"
 #include "PeerConnection.hpp"
 #include "SimulatedCamera.hpp"
 #include "SimulatorOptions.hpp"
@@ -34,8 +33,14 @@ std::string describeStream(const SimulatorOptions& options) {
 }
 
 int serve(const SimulatorOptions& options) {
-    // Settings the encoder cannot use are reported now rather than at the first client.
-    { HevcEncoder check(encoderSettings(options)); }
+    // Settings the encoder cannot use (including NAL units too long for a short length
+    // prefix) are reported now rather than at the first client.
+    {
+        VideoStream check(options);
+        const SteadyTime now = std::chrono::steady_clock::now();
+        check.startClock(now);
+        check.encodeDue(now, SimulatedCamera());
+    }
 
     TcpListener listener(options.listenAddress, options.port);
     logEvent("listening on " + listener.address() + ":" + std::to_string(listener.port()));

@@ -90,7 +90,8 @@ const std::vector<OptionSpec>& optionSpecs() {
          [](auto& o, auto& v) { o.keyFrameInterval = intValue("--keyframe-interval", v, 1, 100'000); }},
         {"--bit-rate", "BITS", "average video bit rate in bits per second (default 4000000)",
          [](auto& o, auto& v) { o.bitRate = integerValue("--bit-rate", v, 50'000, 400'000'000); }},
-        {"--nal-length", "1..4", "bytes of the length prefix before each NAL unit (default 4)",
+        {"--nal-length", "1..4", "bytes of the length prefix before each NAL unit (default 4); 1 allows units of at "
+         "most 255 bytes, less than any key frame needs, and is refused at start",
          [](auto& o, auto& v) { o.nalUnitHeaderLength = intValue("--nal-length", v, 1, 4); }},
         {"--rotation", "DEGREES", "rotation angle sent in videoOrientation (default 0)",
          [](auto& o, auto& v) { o.rotationDegrees = intValue("--rotation", v, -3600, 3600); }},

@@ -1,0 +1,111 @@
+#include "HevcPictureDecoder.hpp"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <cstring>
+#include <memory>
+
+namespace SimulatorTests {
+namespace {
+
+using namespace UmberlinWire;
+
+void appendBigEndian(Bytes& bytes, std::uint64_t value, int width) {
+    for (int index = width - 1; index >= 0; --index) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * index)));
+}
+
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+
+DecodedPicture copyPicture(const AVFrame& frame) {
+    const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+    DecodedPicture picture;
+    picture.width = frame.width;
+    picture.height = frame.height;
+    picture.bitDepth = format->comp[0].depth;
+    const bool wide = picture.bitDepth > 8;
+    for (int plane = 0; plane < 3; ++plane) {
+        const int planeWidth = plane == 0 ? frame.width : (frame.width + 1) / 2;
+        const int planeHeight = plane == 0 ? frame.height : (frame.height + 1) / 2;
+        for (int row = 0; row < planeHeight; ++row) {
+            const std::uint8_t* line = frame.data[plane] + static_cast<std::ptrdiff_t>(row) * frame.linesize[plane];
+            for (int column = 0; column < planeWidth; ++column) {
+                std::uint16_t value = line[column];
+                if (wide) std::memcpy(&value, line + 2 * column, 2);  // native order, as libavcodec gives it
+                picture.planes[plane].push_back(value);
+            }
+        }
+    }
+    return picture;
+}
+
+}  // namespace
+
+int DecodedPicture::sample8(int plane, int x, int y) const {
+    const int planeWidth = plane == 0 ? width : (width + 1) / 2;
+    if (plane != 0) {
+        x /= 2;
+        y /= 2;
+    }
+    const int value = planes[plane][static_cast<std::size_t>(y) * planeWidth + x];
+    return value >> (bitDepth - 8);
+}
+
+Bytes makeHevcConfigurationRecord(const std::vector<Bytes>& parameterSets, int nalUnitHeaderLength) {
+    Bytes record = {
+        1,                              // configurationVersion
+        0x01,                           // profile space 0, main tier, profile Main
+        0x60, 0, 0, 0,                  // profile compatibility
+        0, 0, 0, 0, 0, 0,               // constraint flags
+        93,                             // level 3.1
+        0xF0, 0x00,                     // min spatial segmentation
+        0xFC,                           // parallelism type
+        0xFD,                           // chroma format 4:2:0
+        0xF8, 0xF8,                     // bit depths (not read by the decoder)
+        0x00, 0x00,                     // average frame rate
+        static_cast<std::uint8_t>((nalUnitHeaderLength - 1) & 0x03),
+        static_cast<std::uint8_t>(parameterSets.size()),
+    };
+    for (const Bytes& parameterSet : parameterSets) {
+        const std::uint8_t nalUnitType = parameterSet.empty() ? 0 : (parameterSet[0] >> 1) & 0x3F;
+        record.push_back(static_cast<std::uint8_t>(0x80 | nalUnitType));  // array complete
+        appendBigEndian(record, 1, 2);
+        appendBigEndian(record, parameterSet.size(), 2);
+        record.insert(record.end(), parameterSet.begin(), parameterSet.end());
+    }
+    return record;
+}
+
+std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configuration, ByteView accessUnit) {
+    const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_HEVC);
+    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(decoder));
+    const Bytes record =
+        makeHevcConfigurationRecord(configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength));
+    context->extradata = static_cast<std::uint8_t*>(av_mallocz(record.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    std::memcpy(context->extradata, record.data(), record.size());
+    context->extradata_size = static_cast<int>(record.size());
+    context->thread_count = 1;
+    if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
+
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    if (av_new_packet(packet.get(), static_cast<int>(accessUnit.size())) < 0) return std::nullopt;
+    std::memcpy(packet->data, accessUnit.data(), accessUnit.size());
+    if (avcodec_send_packet(context.get(), packet.get()) < 0) return std::nullopt;
+    avcodec_send_packet(context.get(), nullptr);  // drain: the one picture comes out now
+
+    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    if (avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
+    return copyPicture(*frame);
+}
+
+}  // namespace SimulatorTests

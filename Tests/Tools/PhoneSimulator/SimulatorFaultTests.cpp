@@ -1,0 +1,176 @@
+// Each injected fault produces exactly the bytes it promises, so the monitor's handling of
+// broken and unusual streams can be tested against it.
+
+#include <gtest/gtest.h>
+
+#include "SimulatorTestSupport.hpp"
+
+namespace SimulatorTests {
+namespace {
+
+using namespace UmberlinWire;
+
+constexpr std::size_t announcementCount = 6;
+
+struct BrokenHeaderCase {
+    const char* option;
+    const char* after;
+    ProtocolError expected;
+
+    friend void PrintTo(const BrokenHeaderCase& fault, std::ostream* out) { *out << fault.option << " " << fault.after; }
+};
+
+class SimulatorBrokenHeader : public testing::TestWithParam<BrokenHeaderCase> {};
+
+TEST_P(SimulatorBrokenHeader, SendsTheBrokenHeaderAndThenNothingMore) {
+    const BrokenHeaderCase& fault = GetParam();
+    auto simulator = startSimulator({fault.option, fault.after});
+    WireTestClient client(simulator->waitForPort());
+    ASSERT_TRUE(simulator->waitForLine("fault: ")) << simulator->output();
+    client.drainFor(700ms);  // anything still to come would have arrived by now
+
+    const ByteView bytes = client.receivedBytes();
+    const ValidPrefix prefix = splitValidPrefix(bytes);
+    ASSERT_GE(prefix.messages.size(), announcementCount);
+    if (std::string(fault.after) == "0") {
+        EXPECT_EQ(prefix.messages.size(), announcementCount) << "the fault follows the announcements at once";
+    } else {
+        EXPECT_GT(prefix.messages.size(), announcementCount) << "media flows before the fault";
+    }
+    for (std::size_t index = 0; index < prefix.messages.size(); ++index)
+        EXPECT_EQ(prefix.messages[index].header.sequenceNumber, index);
+
+    const ByteView rest = bytes.subspan(prefix.end);
+    ASSERT_GE(rest.size(), static_cast<std::size_t>(headerSize));
+    try {
+        decodeHeader(rest);
+        FAIL() << "the header after the valid messages decoded";
+    } catch (const ProtocolError& error) {
+        EXPECT_EQ(error, fault.expected) << error.what();
+    }
+    EXPECT_FALSE(client.closedByPeer()) << "the connection stays open; the monitor has to end it";
+}
+
+// The header with a wrong magic comes with its whole status payload; the oversized
+// announcement is a lone header.
+TEST(SimulatorBrokenHeaderBytes, BadMagicIsAWholePacketAndTheOversizedAnnouncementALoneHeader) {
+    {
+        auto simulator = startSimulator({"--bad-magic-after", "0"});
+        WireTestClient client(simulator->waitForPort());
+        ASSERT_TRUE(simulator->waitForLine("fault: ")) << simulator->output();
+        client.drainFor(500ms);
+        const ByteView rest = client.receivedBytes();
+        const ByteView broken = rest.subspan(splitValidPrefix(rest).end);
+        ASSERT_GE(broken.size(), 24u);
+        EXPECT_EQ(std::string(broken.begin(), broken.begin() + 4), "JUNK");
+        const std::uint32_t length = static_cast<std::uint32_t>(broken[8]) << 24 | broken[9] << 16 | broken[10] << 8 | broken[11];
+        ASSERT_EQ(broken.size(), 24u + length);
+        EXPECT_NO_THROW(decode<DeviceStatus>(broken.subspan(24)));
+    }
+    {
+        auto simulator = startSimulator({"--oversized-after", "0"});
+        WireTestClient client(simulator->waitForPort());
+        ASSERT_TRUE(simulator->waitForLine("fault: ")) << simulator->output();
+        client.drainFor(500ms);
+        const ByteView rest = client.receivedBytes();
+        const ByteView broken = rest.subspan(splitValidPrefix(rest).end);
+        ASSERT_EQ(broken.size(), 24u);
+        EXPECT_EQ(broken[5], static_cast<std::uint8_t>(MessageType::videoFrame));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SimulatorBrokenHeader,
+    testing::Values(BrokenHeaderCase{"--bad-magic-after", "0", ProtocolError::invalidMagic()},
+                    BrokenHeaderCase{"--bad-magic-after", "0.4", ProtocolError::invalidMagic()},
+                    BrokenHeaderCase{"--oversized-after", "0", ProtocolError::payloadTooLarge(67'108'865)},
+                    BrokenHeaderCase{"--oversized-after", "0.4", ProtocolError::payloadTooLarge(67'108'865)}),
+    [](const auto& info) {
+        return std::string(info.param.option[2] == 'b' ? "BadMagic" : "Oversized") +
+               (std::string(info.param.after) == "0" ? "AfterAnnouncements" : "AfterMedia");
+    });
+
+TEST(SimulatorFaults, CloseAfterEndsTheConnectionAndServesTheNextClient) {
+    auto simulator = startSimulator({"--close-after", "0.5"});
+    const int port = simulator->waitForPort();
+    for (int connection = 0; connection < 2; ++connection) {
+        WireTestClient client(port);
+        ASSERT_TRUE(client.nextMessageOfType(MessageType::videoFrame)) << simulator->output();
+        EXPECT_TRUE(client.waitForClose(5s)) << simulator->output();
+    }
+    EXPECT_TRUE(simulator->waitForLine("gone: closed by fault injection"));
+}
+
+TEST(SimulatorFaults, StallSendsNothingForItsDurationAndThenStreamsOnTheClock) {
+    auto simulator = startSimulator({"--stall-after", "0.3", "--stall-for", "1.5"});
+    WireTestClient client(simulator->waitForPort());
+    ASSERT_TRUE(simulator->waitForLine("fault: stall over", 6s)) << simulator->output();
+
+    // Frames carry the time they are due; the stall shows as one long gap between two of them.
+    std::vector<std::uint64_t> times;
+    while (times.size() < 30) {
+        auto frame = client.nextMessageOfType(MessageType::videoFrame, 3s);
+        ASSERT_TRUE(frame) << "streaming did not resume\n" << simulator->output();
+        times.push_back(frame->header.presentationTimeNanoseconds);
+    }
+    std::size_t gapEnd = 1;
+    for (std::size_t index = 1; index < times.size(); ++index)
+        if (times[index] - times[index - 1] > times[gapEnd] - times[gapEnd - 1]) gapEnd = index;
+    EXPECT_GE(times[gapEnd] - times[gapEnd - 1], 1'200'000'000u) << "frames due during the stall are skipped";
+    EXPECT_GE(times.size() - gapEnd, 10u) << "streaming goes on after the stall";
+    EXPECT_FALSE(client.closedByPeer());
+}
+
+TEST(SimulatorFaults, AudioFormatChangeAnnouncesTheNewFormatAndSendsFramesInIt) {
+    auto simulator = startSimulator({"--change-audio-after", "0.4", "--changed-sample-rate", "44100",
+                                     "--changed-channels", "1"});
+    WireTestClient client(simulator->waitForPort());
+    ASSERT_TRUE(client.nextMessageOfType(MessageType::audioConfiguration));
+
+    std::size_t framesBefore = 0;
+    std::optional<AudioConfiguration> changed;
+    while (!changed) {
+        auto message = client.nextMessage();
+        ASSERT_TRUE(message) << simulator->output();
+        if (message->header.type == MessageType::audioFrame) {
+            EXPECT_EQ(message->payload.size(), 960u * 2 * 2);  // 20 ms of 48 kHz stereo
+            ++framesBefore;
+        }
+        if (message->header.type == MessageType::audioConfiguration)
+            changed = decode<AudioConfiguration>(message->payload);
+    }
+    EXPECT_GT(framesBefore, 0u);
+    EXPECT_EQ(*changed, (AudioConfiguration{AudioCodec::linearPCM16LittleEndian, 44100, 1}));
+    for (int index = 0; index < 5; ++index) {
+        auto frame = client.nextMessageOfType(MessageType::audioFrame);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->payload.size(), 882u * 2);  // 20 ms of 44.1 kHz mono
+    }
+}
+
+TEST(SimulatorFaults, NoAudioLeavesOutTheAudioConfigurationAndFrames) {
+    auto simulator = startSimulator({"--no-audio"});
+    WireTestClient client(simulator->waitForPort());
+    const std::vector<MessageType> announcements = {MessageType::hello, MessageType::videoConfiguration,
+                                                    MessageType::videoOrientation, MessageType::status,
+                                                    MessageType::cameraControlStatus};
+    for (MessageType expected : announcements) {
+        auto message = client.nextMessage();
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->header.type, expected);
+        if (expected == MessageType::status) {
+            EXPECT_EQ(decode<DeviceStatus>(message->payload).audioCaptureState, AudioCaptureState::unavailable);
+        }
+    }
+    int videoFrames = 0;
+    while (videoFrames < 15) {
+        auto message = client.nextMessage();
+        ASSERT_TRUE(message);
+        EXPECT_NE(message->header.type, MessageType::audioFrame);
+        EXPECT_NE(message->header.type, MessageType::audioConfiguration);
+        if (message->header.type == MessageType::videoFrame) ++videoFrames;
+    }
+}
+
+}  // namespace
+}  // namespace SimulatorTests

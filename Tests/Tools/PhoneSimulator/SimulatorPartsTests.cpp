@@ -1,0 +1,176 @@
+// The simulator's parts that need no network: camera-control rules, the test audio's level
+// cycle, fault timing and the command line.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "AudioToneGenerator.hpp"
+#include "FaultTimeline.hpp"
+#include "SimulatedCamera.hpp"
+#include "SimulatorOptions.hpp"
+
+namespace SimulatorTests {
+namespace {
+
+using namespace UmberlinTools;
+using namespace UmberlinWire;
+
+CameraControlCommand command() {
+    return CameraControlCommand{false, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+}
+
+TEST(SimulatedCamera, ClampsEverySettingIntoItsCapabilitiesAndSaysSo) {
+    SimulatedCamera camera;
+    const CameraControlCapabilities capabilities = camera.status().capabilities;
+    CameraControlCommand outside = command();
+    outside.exposureBiasEV = 99;
+    outside.iso = 1;
+    outside.exposureDurationSeconds = 30;
+    outside.lensPosition = -0.5;
+    const std::string description = camera.apply(outside);
+
+    const CameraControlState state = camera.status().state;
+    EXPECT_EQ(state.exposureBiasEV, capabilities.maximumExposureBiasEV);
+    EXPECT_EQ(state.iso, *capabilities.minimumISO);
+    EXPECT_EQ(state.exposureDurationSeconds, *capabilities.maximumExposureDurationSeconds);
+    EXPECT_EQ(state.lensPosition, 0.0);
+    EXPECT_NE(description.find("iso 25 (clamped from 1)"), std::string::npos) << description;
+    EXPECT_NE(description.find("lens position 0 (clamped from -0.5)"), std::string::npos) << description;
+}
+
+TEST(SimulatedCamera, ModesFollowTheSettingsUnlessTheCommandNamesOne) {
+    SimulatedCamera camera;
+    CameraControlCommand iso = command();
+    iso.iso = 400;
+    camera.apply(iso);
+    EXPECT_EQ(camera.status().state.exposureMode, CameraExposureMode::manual) << "a custom ISO needs manual exposure";
+
+    CameraControlCommand locked = command();
+    locked.iso = 800;
+    locked.exposureMode = CameraExposureMode::locked;
+    camera.apply(locked);
+    EXPECT_EQ(camera.status().state.exposureMode, CameraExposureMode::locked);
+    EXPECT_EQ(camera.status().state.iso, 800);
+
+    CameraControlCommand lens = command();
+    lens.lensPosition = 0.3;
+    camera.apply(lens);
+    EXPECT_EQ(camera.status().state.focusMode, CameraFocusMode::locked);
+    EXPECT_EQ(camera.status().state.isManualFocus, true);
+
+    CameraControlCommand point = command();
+    point.focusPointX = 2.0;
+    point.focusPointY = 0.5;
+    camera.apply(point);
+    EXPECT_EQ(camera.status().state.focusMode, CameraFocusMode::automatic);
+    EXPECT_EQ(camera.status().state.isManualFocus, false);
+    ASSERT_TRUE(camera.focusPoint());
+    EXPECT_EQ(camera.focusPoint()->x, 1.0);
+    EXPECT_EQ(camera.focusPoint()->y, 0.5);
+}
+
+TEST(SimulatedCamera, AStatusRequestAloneChangesNothing) {
+    SimulatedCamera camera;
+    const CameraControlStatus before = camera.status();
+    CameraControlCommand request = command();
+    request.requestStatus = true;
+    EXPECT_EQ(camera.apply(request), "");
+    EXPECT_EQ(camera.status(), before);
+}
+
+// Peak sample magnitude over 50 ms starting at `seconds`.
+int peakAt(double seconds) {
+    AudioToneGenerator generator(48000, 2);
+    generator.skip(static_cast<std::int64_t>(seconds * 48000));
+    const Bytes packet = generator.nextPacket(2400);
+    int peak = 0;
+    for (std::size_t index = 0; index + 1 < packet.size(); index += 2) {
+        const auto sample = static_cast<std::int16_t>(packet[index] | packet[index + 1] << 8);
+        peak = std::max(peak, std::abs(static_cast<int>(sample)));
+    }
+    return peak;
+}
+
+TEST(AudioToneGenerator, LevelCyclesThroughQuietLoudSilenceAndClipping) {
+    EXPECT_LT(peakAt(0.0), 200);           // about -50 dBFS
+    EXPECT_GT(peakAt(1.9), 14000);         // about -6 dBFS
+    EXPECT_EQ(peakAt(2.5), 0);             // digital silence
+    EXPECT_EQ(peakAt(3.2), 32768);         // full scale, both polarities
+    EXPECT_NEAR(peakAt(4.5), 3277, 2000);  // around -20 dBFS
+    EXPECT_LT(peakAt(7.9), 300);
+    EXPECT_EQ(peakAt(8.0 + 2.5), 0) << "the cycle repeats";
+}
+
+TEST(AudioToneGenerator, WritesInterleavedLittleEndianSamplesPerChannel) {
+    AudioToneGenerator generator(8000, 3);
+    generator.skip(8000);  // 1 s in: a steady tone
+    const Bytes packet = generator.nextPacket(160);
+    ASSERT_EQ(packet.size(), 160u * 3 * 2);
+    // The channels carry different tones, so they differ somewhere.
+    bool channelsDiffer = false;
+    for (std::size_t frame = 0; frame < 160; ++frame)
+        channelsDiffer |= packet[frame * 6] != packet[frame * 6 + 2] || packet[frame * 6 + 1] != packet[frame * 6 + 3];
+    EXPECT_TRUE(channelsDiffer);
+    EXPECT_EQ(generator.framesGenerated(), 8160);
+}
+
+TEST(FaultTimeline, ReturnsEachActionOnceInTimeOrder) {
+    const SteadyTime start{};
+    FaultPlan plan;
+    plan.closeAfterSeconds = 5;
+    plan.stallAfterSeconds = 1;
+    plan.stallSeconds = 2;
+    plan.badMagicAfterSeconds = 0;
+    FaultTimeline timeline(plan, start);
+
+    EXPECT_EQ(timeline.takeDue(start), std::vector{FaultAction::badMagic});
+    EXPECT_EQ(timeline.nextTime(), start + std::chrono::seconds(1));
+    EXPECT_EQ(timeline.takeDue(start + std::chrono::seconds(4)),
+              (std::vector{FaultAction::stallBegins, FaultAction::stallEnds}));
+    EXPECT_TRUE(timeline.takeDue(start + std::chrono::seconds(4)).empty());
+    EXPECT_EQ(timeline.takeDue(start + std::chrono::seconds(9)), std::vector{FaultAction::close});
+    EXPECT_FALSE(timeline.nextTime());
+}
+
+TEST(FaultTimeline, BrokenHeadersBreakOnlyWhatTheyPromise) {
+    const Bytes badMagic = badMagicPacket(7, 3);
+    EXPECT_EQ(std::string(badMagic.begin(), badMagic.begin() + 4), "JUNK");
+    Bytes repaired = badMagic;
+    std::copy_n("UMBR", 4, repaired.begin());
+    const Header header = decodeHeader(repaired);
+    EXPECT_EQ(header.type, MessageType::status);
+    EXPECT_EQ(header.sequenceNumber, 3u);
+    EXPECT_EQ(header.payloadLength + 24u, badMagic.size());
+
+    try {
+        decodeHeader(oversizedPayloadHeader(7, 3));
+        FAIL();
+    } catch (const ProtocolError& error) {
+        EXPECT_EQ(error, ProtocolError::payloadTooLarge(maximumPayloadSize + 1));
+    }
+}
+
+TEST(SimulatorOptions, ReadsValuesInBothSpellingsAndRejectsWhatCannotBeStreamed) {
+    const auto parsed = parseSimulatorOptions({"--size=3840x2160", "--bit-depth", "10", "--nal-length=1",
+                                               "--stall-for", "2", "--no-audio"});
+    EXPECT_EQ(parsed.options.width, 3840);
+    EXPECT_EQ(parsed.options.height, 2160);
+    EXPECT_EQ(parsed.options.bitDepth, 10);
+    EXPECT_EQ(parsed.options.nalUnitHeaderLength, 1);
+    EXPECT_EQ(parsed.options.faults.stallAfterSeconds, 1.0) << "a stall begins after 1 s unless told";
+    EXPECT_FALSE(parsed.options.sendAudio);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--size", "3840x2162"}, {"--size", "641x480"}, {"--size", "640"}, {"--bit-depth", "9"},
+             {"--nal-length", "5"}, {"--nal-length", "0"}, {"--port", "70000"}, {"--fps", "1.5"},
+             {"--channels", "9"}, {"--sample-rate", "7999"}, {"--stall-after", "1"}, {"--port"},
+             {"--no-audio=1"}, {"--bogus"}}) {
+        EXPECT_THROW(parseSimulatorOptions(bad), UsageError) << bad[0];
+    }
+}
+
+}  // namespace
+}  // namespace SimulatorTests

@@ -1,0 +1,235 @@
+// The simulator end to end over loopback TCP: what a monitor receives, and what its commands do.
+
+#include <gtest/gtest.h>
+
+#include "HevcPictureDecoder.hpp"
+#include "SimulatorTestSupport.hpp"
+
+namespace SimulatorTests {
+namespace {
+
+using namespace UmberlinWire;
+
+TEST(SimulatorStream, AnnouncesTheStreamInOrderWithSequenceNumbersCountingUp) {
+    auto simulator = startSimulator({"--device-name", "Bench Phone", "--source-id", "bench-1", "--camera-name",
+                                     "Wide", "--fps", "25", "--bit-rate", "900000", "--nal-length", "2", "--rotation",
+                                     "90", "--sample-rate", "32000", "--channels", "3"});
+    WireTestClient client(simulator->waitForPort());
+
+    std::vector<Message> messages;
+    for (int index = 0; index < 40; ++index) {
+        auto message = client.nextMessage();
+        ASSERT_TRUE(message) << "message " << index << " did not arrive\n" << simulator->output();
+        messages.push_back(*message);
+    }
+    const std::vector<MessageType> announcements = {MessageType::hello,           MessageType::videoConfiguration,
+                                                    MessageType::audioConfiguration, MessageType::videoOrientation,
+                                                    MessageType::status,          MessageType::cameraControlStatus};
+    for (std::size_t index = 0; index < announcements.size(); ++index)
+        EXPECT_EQ(messages[index].header.type, announcements[index]) << "announcement " << index;
+    for (std::size_t index = 0; index < messages.size(); ++index)
+        EXPECT_EQ(messages[index].header.sequenceNumber, index);
+
+    EXPECT_EQ(decode<Hello>(messages[0].payload),
+              (Hello{"bench-1", "Bench Phone", "Wide", Codec::hevc, 320, 240, 25, 900000}));
+    const auto video = decode<VideoConfiguration>(messages[1].payload);
+    EXPECT_EQ(video.width, 320);
+    EXPECT_EQ(video.height, 240);
+    EXPECT_EQ(video.nalUnitHeaderLength, 2);
+    EXPECT_EQ(video.parameterSets.size(), 3u);  // VPS, SPS, PPS
+    EXPECT_EQ(decode<AudioConfiguration>(messages[2].payload),
+              (AudioConfiguration{AudioCodec::linearPCM16LittleEndian, 32000, 3}));
+    EXPECT_EQ(decode<VideoOrientation>(messages[3].payload).rotationAngleDegrees, 90);
+    const auto status = decode<DeviceStatus>(messages[4].payload);
+    ASSERT_TRUE(status.batteryLevel && status.attitude);
+    EXPECT_GT(*status.batteryLevel, 0.0);
+    EXPECT_LE(*status.batteryLevel, 1.0);
+    const DeviceAttitude& q = *status.attitude;
+    EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0, 1e-9);
+    EXPECT_EQ(status.audioCaptureState, AudioCaptureState::ready);
+    EXPECT_NO_THROW(decode<CameraControlStatus>(messages[5].payload));
+}
+
+struct PictureCase {
+    const char* size;
+    int width;
+    int height;
+    int bitDepth;
+    int nalUnitHeaderLength;
+
+    friend void PrintTo(const PictureCase& picture, std::ostream* out) {
+        *out << picture.size << " " << picture.bitDepth << "-bit, " << picture.nalUnitHeaderLength << "-byte lengths";
+    }
+};
+
+class SimulatorPicture : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(SimulatorPicture, KeyFramesDecodeToAnOrientedPictureOfTheConfiguredSize) {
+    const PictureCase& picture = GetParam();
+    auto simulator = startSimulator({"--size", picture.size, "--bit-depth", std::to_string(picture.bitDepth),
+                                     "--nal-length", std::to_string(picture.nalUnitHeaderLength),
+                                     "--keyframe-interval", "5"});
+    WireTestClient client(simulator->waitForPort());
+    const auto configurationMessage = client.nextMessageOfType(MessageType::videoConfiguration);
+    ASSERT_TRUE(configurationMessage) << simulator->output();
+    const auto configuration = decode<VideoConfiguration>(configurationMessage->payload);
+
+    std::vector<Message> frames;
+    while (frames.size() < 7) {
+        auto frame = client.nextMessageOfType(MessageType::videoFrame);
+        ASSERT_TRUE(frame) << simulator->output();
+        frames.push_back(*frame);
+    }
+    ASSERT_TRUE(frames[0].header.flags.contains(Flags::keyFrame)) << "the stream must start with a key frame";
+    EXPECT_FALSE(frames[1].header.flags.contains(Flags::keyFrame));
+    for (std::size_t index = 1; index < frames.size(); ++index)
+        EXPECT_GT(frames[index].header.presentationTimeNanoseconds, frames[index - 1].header.presentationTimeNanoseconds);
+    // Pictures may be skipped under load, but key frames still come every five encoded frames.
+    EXPECT_TRUE(frames[5].header.flags.contains(Flags::keyFrame));
+
+    const auto decoded = decodePicture(configuration, frames[0].payload);
+    ASSERT_TRUE(decoded) << "libavcodec decoded no picture from the key frame";
+    EXPECT_EQ(decoded->width, picture.width);
+    EXPECT_EQ(decoded->height, picture.height);
+    EXPECT_EQ(decoded->bitDepth, picture.bitDepth);
+    // Red in the top-left corner, blue in the top-right one: rotation and mirroring would move them.
+    const int corner = picture.height / 16;
+    EXPECT_GT(decoded->sample8(2, corner, corner), 200) << "top-left should be red (high V)";
+    EXPECT_LT(decoded->sample8(1, corner, corner), 110);
+    EXPECT_GT(decoded->sample8(1, picture.width - corner, corner), 200) << "top-right should be blue (high U)";
+    EXPECT_LT(decoded->sample8(2, picture.width - corner, corner), 140);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SimulatorPicture,
+                         testing::Values(PictureCase{"320x240", 320, 240, 8, 4}, PictureCase{"352x288", 352, 288, 10, 3},
+                                         PictureCase{"256x144", 256, 144, 8, 2}),
+                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST(SimulatorStream, AudioFramesCarryTheConfiguredFormatOnTheVideoClockPlusTheOffset) {
+    auto simulator = startSimulator({"--sample-rate", "32000", "--channels", "3", "--audio-offset-ms", "250"});
+    WireTestClient client(simulator->waitForPort());
+
+    std::vector<Message> audio;
+    std::optional<Message> firstVideo;
+    while (audio.size() < 10 || !firstVideo) {
+        auto message = client.nextMessage();
+        ASSERT_TRUE(message) << simulator->output();
+        if (message->header.type == MessageType::audioFrame) audio.push_back(*message);
+        if (message->header.type == MessageType::videoFrame && !firstVideo) firstVideo = message;
+    }
+    constexpr std::uint64_t packetNanoseconds = 20'000'000;  // 640 frames at 32 kHz
+    for (std::size_t index = 0; index < audio.size(); ++index) {
+        EXPECT_EQ(audio[index].payload.size(), 640u * 3 * 2) << "20 ms of 3-channel 16-bit audio";
+        if (index > 0) {
+            EXPECT_EQ(audio[index].header.presentationTimeNanoseconds - audio[index - 1].header.presentationTimeNanoseconds,
+                      packetNanoseconds);
+        }
+    }
+    // Audio and video share one clock: without the offset, the first audio sample sits exactly
+    // on a frame time.
+    const std::uint64_t audioStart = audio[0].header.presentationTimeNanoseconds - 250'000'000;
+    const std::uint64_t videoTime = firstVideo->header.presentationTimeNanoseconds;
+    ASSERT_GE(videoTime, audioStart);
+    EXPECT_EQ((videoTime - audioStart) % (1'000'000'000 / 30), 0u);
+}
+
+CameraControlCommand emptyCommand() {
+    return CameraControlCommand{false, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+}
+
+// Waits for a camera-control status that satisfies `accepts`, skipping others.
+template <typename Predicate>
+std::optional<CameraControlStatus> waitForCameraStatus(WireTestClient& client, Predicate accepts) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto message = client.nextMessageOfType(MessageType::cameraControlStatus, 1s);
+        if (!message) continue;
+        const auto status = decode<CameraControlStatus>(message->payload);
+        if (accepts(status)) return status;
+    }
+    return std::nullopt;
+}
+
+TEST(SimulatorStream, CommandsChangeTheReportedCameraStateWithinItsCapabilities) {
+    auto simulator = startSimulator();
+    WireTestClient client(simulator->waitForPort());
+    const auto initial = waitForCameraStatus(client, [](const auto&) { return true; });
+    ASSERT_TRUE(initial);
+    const CameraControlCapabilities& capabilities = initial->capabilities;
+    ASSERT_TRUE(capabilities.maximumISO && capabilities.minimumExposureDurationSeconds);
+
+    CameraControlCommand exposure = emptyCommand();
+    exposure.iso = 1'000'000;
+    exposure.exposureDurationSeconds = 1.0 / 250.0;
+    exposure.exposureBiasEV = -20;
+    client.sendCommand(exposure);
+    const auto manual = waitForCameraStatus(client, [&](const CameraControlStatus& status) {
+        return status.state.iso == *capabilities.maximumISO;
+    });
+    ASSERT_TRUE(manual) << simulator->output();
+    EXPECT_EQ(manual->state.exposureMode, CameraExposureMode::manual);
+    EXPECT_DOUBLE_EQ(manual->state.exposureDurationSeconds, 1.0 / 250.0);
+    EXPECT_EQ(manual->state.exposureBiasEV, capabilities.minimumExposureBiasEV);
+    EXPECT_TRUE(simulator->waitForLine("command applied: exposure bias -8 (clamped from -20), iso 3200 (clamped"));
+
+    CameraControlCommand focus = emptyCommand();
+    focus.lensPosition = 1.5;
+    client.sendCommand(focus);
+    const auto locked = waitForCameraStatus(
+        client, [](const CameraControlStatus& status) { return status.state.isManualFocus == true; });
+    ASSERT_TRUE(locked) << simulator->output();
+    EXPECT_EQ(locked->state.lensPosition, 1.0);
+    EXPECT_EQ(locked->state.focusMode, CameraFocusMode::locked);
+
+    CameraControlCommand automatic = emptyCommand();
+    automatic.exposureMode = CameraExposureMode::automatic;
+    automatic.focusPointX = 0.25;
+    automatic.focusPointY = 0.5;
+    automatic.requestStatus = true;
+    client.sendCommand(automatic);
+    const auto pointed = waitForCameraStatus(client, [](const CameraControlStatus& status) {
+        return status.state.exposureMode == CameraExposureMode::automatic && status.state.isManualFocus == false;
+    });
+    ASSERT_TRUE(pointed) << simulator->output();
+    EXPECT_EQ(pointed->state.focusMode, CameraFocusMode::automatic);
+    EXPECT_EQ(pointed->state.iso, *capabilities.maximumISO) << "settings not in the command stay";
+    EXPECT_TRUE(simulator->waitForLine("status requested"));
+}
+
+TEST(SimulatorStream, ServesTheNextClientAfterOneLeavesAndStopsCleanlyOnSigterm) {
+    auto simulator = startSimulator();
+    const int port = simulator->waitForPort();
+    {
+        WireTestClient first(port);
+        ASSERT_TRUE(first.nextMessageOfType(MessageType::videoFrame)) << simulator->output();
+    }
+    ASSERT_TRUE(simulator->waitForLine("gone: client closed the connection")) << simulator->output();
+
+    WireTestClient second(port);
+    const auto hello = second.nextMessage();
+    ASSERT_TRUE(hello) << simulator->output();
+    EXPECT_EQ(hello->header.type, MessageType::hello);
+    EXPECT_EQ(hello->header.sequenceNumber, 0u) << "each connection counts from 0";
+
+    EXPECT_EQ(simulator->stop(), 0);
+    EXPECT_TRUE(second.waitForClose(2s)) << "the client's connection is closed on exit";
+    EXPECT_TRUE(simulator->waitForLine("stopping", 0ms));
+}
+
+TEST(SimulatorStream, RefusesSettingsItCannotStreamBeforeListening) {
+    SimulatorProcess tooLarge({"--no-advertise", "--size", "3842x2160"});
+    EXPECT_EQ(tooLarge.waitForExit(), 2);
+    EXPECT_NE(tooLarge.output().find("--size width must be between 16 and 3840"), std::string::npos)
+        << tooLarge.output();
+
+    // A key frame's NAL units never fit a 1-byte length prefix.
+    SimulatorProcess shortPrefix({"--no-advertise", "--port", "0", "--size", "64x48", "--nal-length", "1"});
+    EXPECT_EQ(shortPrefix.waitForExit(), 1);
+    EXPECT_NE(shortPrefix.output().find("does not fit a 1-byte length prefix"), std::string::npos)
+        << shortPrefix.output();
+    EXPECT_EQ(shortPrefix.output().find("listening on"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace SimulatorTests
