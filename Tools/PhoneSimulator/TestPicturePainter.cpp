@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "BitmapFont.hpp"
 #include "PictureCanvas.hpp"
 
 namespace UmberlinTools {
@@ -18,6 +19,8 @@ constexpr YuvColor yellow{210, 16, 146};
 constexpr YuvColor green{145, 54, 34};
 
 constexpr double barSweepSeconds = 4.0;
+// The text size keeps a line of this many characters inside the picture's width.
+constexpr int bottomLineCharacters = 30;
 
 void paintArrow(PictureCanvas& canvas, int centerX, int top, int height) {
     const int headHeight = height * 2 / 5;
@@ -77,16 +80,15 @@ void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent&
     const int barX = static_cast<int>(phase * (width - barWidth));
     canvas.fillRect(barX, height * 70 / 100, barWidth, height * 8 / 100, yellow);
 
-    // Frame counter, clock and camera settings along the bottom.
-    const int textScale = std::max(1, height / 110);
-    const int textY = height - PictureCanvas::textHeight(textScale) - 3 * unit;
-    char frameText[32];
-    std::snprintf(frameText, sizeof frameText, "F %06lld", static_cast<long long>(content.frameNumber));
-    const int frameWidth = canvas.drawText(3 * unit, textY, textScale, frameText, white);
-    canvas.drawText(3 * unit + frameWidth + 4 * textScale * 6, textY, textScale, clockText(content.secondsSinceStart),
-                    white);
-    canvas.drawText(width - 3 * unit - PictureCanvas::textWidth(textScale, content.cameraLine), textY, textScale,
-                    content.cameraLine, grey);
+    // Frame counter and clock on the bottom line, the camera settings on the line above.
+    const int textScale = std::max(1, std::min(height / 110, width / ((glyphWidth + 1) * bottomLineCharacters)));
+    const int lineHeight = PictureCanvas::textHeight(textScale) + 2 * textScale;
+    const int bottomY = height - PictureCanvas::textHeight(textScale) - 3 * unit;
+    char frameText[48];
+    std::snprintf(frameText, sizeof frameText, "F %06lld  %s", static_cast<long long>(content.frameNumber),
+                  clockText(content.secondsSinceStart).c_str());
+    canvas.drawText(3 * unit, bottomY, textScale, frameText, white);
+    canvas.drawText(3 * unit, bottomY - lineHeight, textScale, content.cameraLine, grey);
 
     if (content.focusPointX && content.focusPointY)
         paintFocusMark(canvas, *content.focusPointX, *content.focusPointY, unit);

@@ -14,7 +14,8 @@ extern char** environ;
 
 namespace SimulatorTests {
 
-SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& extraEnvironment) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     posix_spawn_file_actions_t actions;
@@ -28,7 +29,13 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
     for (std::string& argument : argumentStrings) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    const int status = posix_spawn(&pid_, UMBERLIN_PHONE_SIM_PATH, &actions, nullptr, argv.data(), environ);
+    std::vector<std::string> environmentStrings(extraEnvironment);
+    for (char** entry = environ; *entry != nullptr; ++entry) environmentStrings.emplace_back(*entry);
+    std::vector<char*> environment;
+    for (std::string& entry : environmentStrings) environment.push_back(entry.data());
+    environment.push_back(nullptr);
+
+    const int status = posix_spawn(&pid_, UMBERLIN_PHONE_SIM_PATH, &actions, nullptr, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     output_ = pipeEnds[0];

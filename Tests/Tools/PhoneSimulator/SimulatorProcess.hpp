@@ -17,8 +17,10 @@ using namespace std::chrono_literals;
 
 class SimulatorProcess {
 public:
-    // Starts the simulator; throws std::runtime_error when it cannot be started.
-    explicit SimulatorProcess(const std::vector<std::string>& arguments);
+    // Starts the simulator with this process's environment plus `extraEnvironment`
+    // ("NAME=value" entries); throws std::runtime_error when it cannot be started.
+    explicit SimulatorProcess(const std::vector<std::string>& arguments,
+                              const std::vector<std::string>& extraEnvironment = {});
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;

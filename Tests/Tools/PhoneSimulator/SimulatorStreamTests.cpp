@@ -217,6 +217,17 @@ TEST(SimulatorStream, ServesTheNextClientAfterOneLeavesAndStopsCleanlyOnSigterm)
     EXPECT_TRUE(simulator->waitForLine("stopping", 0ms));
 }
 
+TEST(SimulatorStream, WithoutDnsSdItSaysSoOnceAndServesTcp) {
+    // A system bus that does not exist: the Avahi client cannot reach any daemon (and no
+    // advertisement can leave this machine).
+    SimulatorProcess simulator({"--address", "127.0.0.1", "--port", "0", "--size", "320x240", "--name", "Offline"},
+                               {"DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/umberlin-test-bus"});
+    WireTestClient client(simulator.waitForPort());
+    EXPECT_TRUE(simulator.waitForLine("DNS-SD unavailable (")) << simulator.output();
+    EXPECT_TRUE(client.nextMessageOfType(MessageType::videoFrame)) << simulator.output();
+    EXPECT_EQ(simulator.stop(), 0);
+}
+
 TEST(SimulatorStream, RefusesSettingsItCannotStreamBeforeListening) {
     SimulatorProcess tooLarge({"--no-advertise", "--size", "3842x2160"});
     EXPECT_EQ(tooLarge.waitForExit(), 2);
