@@ -77,7 +77,8 @@ void UmberlinWireStreamParser::keepRemainder(ByteView remainder) {
 }
 
 void UmberlinWireStreamParser::failWith(const ProtocolError& error, ByteView offendingHeader) {
-    std::memcpy(pendingHeader_.data(), offendingHeader.data(), headerSize);
+    // The offending header may already be the pending one; memmove allows the overlap.
+    std::memmove(pendingHeader_.data(), offendingHeader.data(), headerSize);
     pendingHeaderSize_ = headerSize;
     pendingDecodedHeader_.reset();
     pendingPayload_ = Bytes();
