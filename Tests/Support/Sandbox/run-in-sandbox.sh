@@ -13,7 +13,8 @@
 # DESK-COMMAND starts, and is stopped by its process id when DESK-COMMAND ends. DESK-COMMAND
 # can start more phone commands itself with "$UMBERLIN_SANDBOX_IN_PHONE" COMMAND [ARG...].
 # It sees UMBERLIN_SANDBOX_DESK_INTERFACE (anri0), UMBERLIN_SANDBOX_DESK_ADDRESS,
-# UMBERLIN_SANDBOX_PHONE_ADDRESS and UMBERLIN_SANDBOX_PHONE_PID.
+# UMBERLIN_SANDBOX_PHONE_ADDRESS and UMBERLIN_SANDBOX_PHONE_PID, and a TMPDIR on a tmpfs that
+# both namespaces share and that vanishes with them.
 #
 # Everything lives in a new PID namespace: when DESK-COMMAND ends, or the timeout (default
 # 120 s) strikes, the kernel ends every process and both namespaces.

@@ -17,7 +17,11 @@ if (($# == 0)); then
   exit 2
 fi
 
+# The sandbox's files live on a tmpfs that only its namespaces see, so nothing is left behind
+# even when a timeout kills everything (at most the empty mount point).
 workdir=$(mktemp -d /tmp/umberlin-sandbox.XXXXXX)
+mount -t tmpfs -o mode=0700 sandbox-files "$workdir"
+mkdir "$workdir/tmp"
 phone_pids=()
 stop_phone_commands() {
   local pid
@@ -26,7 +30,8 @@ stop_phone_commands() {
     sandbox_wait_for 3 bash -c "! kill -0 $pid" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  rm -rf "$workdir"
+  umount --lazy "$workdir" 2>/dev/null || true
+  rmdir "$workdir" 2>/dev/null || true
 }
 trap stop_phone_commands EXIT
 
@@ -51,6 +56,7 @@ export UMBERLIN_SANDBOX_IN_PHONE=$here/in-phone.sh
 export UMBERLIN_SANDBOX_DESK_INTERFACE=anri0
 export UMBERLIN_SANDBOX_DESK_ADDRESS=10.77.0.1
 export UMBERLIN_SANDBOX_PHONE_ADDRESS=10.77.0.2
+export TMPDIR=$workdir/tmp
 
 for command in "${phone_commands[@]}"; do
   "$here/in-phone.sh" bash -c "$command" &

@@ -7,7 +7,7 @@ set -euo pipefail
 simulator=$1
 wire_dump=$2
 service_name="Sandbox Phone 7"
-workdir=$(mktemp -d /tmp/umberlin-dnssd-test.XXXXXX)
+workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
 
 fail() {
   echo "FAIL: $*" >&2
