@@ -51,12 +51,13 @@ PeerConnection::SendResult PeerConnection::sendAll(UmberlinWire::ByteView bytes)
     return SendResult::sent;
 }
 
-PeerConnection::WaitResult PeerConnection::waitReadable(SteadyTime deadline) {
+PeerConnection::WaitResult PeerConnection::waitReadable(SteadyTime deadline, int watched) {
     for (;;) {
-        pollfd waits[2] = {{descriptor_, POLLIN, 0}, {StopSignal::wakeDescriptor(), POLLIN, 0}};
-        const int ready = poll(waits, 2, millisecondsUntil(deadline));
+        pollfd waits[3] = {{descriptor_, POLLIN, 0}, {StopSignal::wakeDescriptor(), POLLIN, 0}, {watched, POLLIN, 0}};
+        const int ready = poll(waits, watched >= 0 ? 3 : 2, millisecondsUntil(deadline));
         if (waits[1].revents != 0 || StopSignal::requested()) return WaitResult::stopped;
         if (ready > 0 && waits[0].revents != 0) return WaitResult::readable;
+        if (ready > 0 && waits[2].revents != 0) return WaitResult::watchedReadable;
         if (ready == 0 || std::chrono::steady_clock::now() >= deadline) return WaitResult::deadlineReached;
     }
 }

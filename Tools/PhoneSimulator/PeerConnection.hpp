@@ -13,7 +13,7 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 class PeerConnection {
 public:
     enum class SendResult { sent, peerGone, peerNotReading, stopped };
-    enum class WaitResult { readable, deadlineReached, stopped };
+    enum class WaitResult { readable, watchedReadable, deadlineReached, stopped };
 
     // A client that takes no bytes at all for this long is treated as gone.
     static constexpr std::chrono::seconds sendTimeout{10};
@@ -26,9 +26,9 @@ public:
 
     SendResult sendAll(UmberlinWire::ByteView bytes);
 
-    // Waits until the client has sent something (or closed), the deadline passes, or a stop is
-    // requested.
-    WaitResult waitReadable(SteadyTime deadline);
+    // Waits until the client has sent something (or closed), `watched` (another descriptor,
+    // when not -1) becomes readable, the deadline passes, or a stop is requested.
+    WaitResult waitReadable(SteadyTime deadline, int watched = -1);
 
     // Everything the client has sent so far, possibly nothing; no value once it has closed
     // the connection or it failed.

@@ -57,7 +57,7 @@ int serve(const SimulatorOptions& options) {
     while (auto client = listener.accept(StopSignal::wakeDescriptor())) {
         logEvent("client connected from " + client->peer);
         PeerConnection connection(client->descriptor);
-        const std::string reason = StreamSession(connection, options, camera, simulatorStart).run();
+        const std::string reason = StreamSession(connection, listener, options, camera, simulatorStart).run();
         logEvent("client " + client->peer + " gone: " + reason);
         if (StopSignal::requested()) break;
     }

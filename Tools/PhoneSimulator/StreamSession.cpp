@@ -27,9 +27,10 @@ std::string audioFormatText(const AudioConfiguration& configuration) {
 
 }  // namespace
 
-StreamSession::StreamSession(PeerConnection& connection, const SimulatorOptions& options, SimulatedCamera& camera,
-                             SteadyTime simulatorStart)
+StreamSession::StreamSession(PeerConnection& connection, TcpListener& listener, const SimulatorOptions& options,
+                             SimulatedCamera& camera, SteadyTime simulatorStart)
     : connection_(connection),
+      listener_(listener),
       options_(options),
       camera_(camera),
       simulatorStart_(simulatorStart),
@@ -238,10 +239,14 @@ std::string StreamSession::run() {
                 if (auto ended = injectFault(action)) return *ended;
             if (!stalled_ && !silenced_)
                 if (auto ended = sendDueMedia(now)) return *ended;
-            switch (connection_.waitReadable(nextWakeTime())) {
+            switch (connection_.waitReadable(nextWakeTime(), listener_.descriptor())) {
                 case PeerConnection::WaitResult::stopped: return "simulator stopping";
                 case PeerConnection::WaitResult::readable:
                     if (auto ended = receiveCommands()) return *ended;
+                    break;
+                case PeerConnection::WaitResult::watchedReadable:
+                    for (const std::string& peer : listener_.refuseWaitingClients())
+                        logEvent("refused client " + peer + ": already serving one");
                     break;
                 case PeerConnection::WaitResult::deadlineReached: break;
             }

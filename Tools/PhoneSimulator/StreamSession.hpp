@@ -12,6 +12,7 @@
 #include "PeerConnection.hpp"
 #include "SimulatedCamera.hpp"
 #include "SimulatorOptions.hpp"
+#include "TcpListener.hpp"
 #include "VideoStream.hpp"
 
 namespace UmberlinTools {
@@ -19,8 +20,9 @@ namespace UmberlinTools {
 class StreamSession {
 public:
     // simulatorStart is when the simulator started: telemetry goes on across connections.
-    StreamSession(PeerConnection& connection, const SimulatorOptions& options, SimulatedCamera& camera,
-                  SteadyTime simulatorStart);
+    // Clients that connect to `listener` meanwhile are turned away.
+    StreamSession(PeerConnection& connection, TcpListener& listener, const SimulatorOptions& options,
+                  SimulatedCamera& camera, SteadyTime simulatorStart);
 
     // Serves until the client goes away, a fault ends the connection or a stop is requested;
     // returns why it ended, in a few words.
@@ -42,6 +44,7 @@ private:
     std::uint64_t nowNanoseconds() const;
 
     PeerConnection& connection_;
+    TcpListener& listener_;
     const SimulatorOptions& options_;
     SimulatedCamera& camera_;
     SteadyTime simulatorStart_;

@@ -57,6 +57,18 @@ TcpListener::TcpListener(const std::string& address, int port) : address_(addres
 
 TcpListener::~TcpListener() { close(descriptor_); }
 
+std::vector<std::string> TcpListener::refuseWaitingClients() {
+    std::vector<std::string> refused;
+    for (;;) {
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        const int client = accept4(descriptor_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+        if (client < 0) return refused;  // none left (the listening socket does not block)
+        close(client);
+        refused.push_back(describeSocketAddress(&peer));
+    }
+}
+
 std::optional<AcceptedClient> TcpListener::accept(int wakeDescriptor) {
     for (;;) {
         pollfd waits[2] = {{descriptor_, POLLIN, 0}, {wakeDescriptor, POLLIN, 0}};

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace UmberlinTools {
 
@@ -25,6 +26,12 @@ public:
 
     // Waits for the next client; nothing once wakeDescriptor becomes readable.
     std::optional<AcceptedClient> accept(int wakeDescriptor);
+
+    // Readable while a client waits to be accepted.
+    int descriptor() const { return descriptor_; }
+    // Accepts every waiting client and closes its connection at once (the phone serves one
+    // monitor at a time); returns their addresses.
+    std::vector<std::string> refuseWaitingClients();
 
 private:
     int descriptor_ = -1;

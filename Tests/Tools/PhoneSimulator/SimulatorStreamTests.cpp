@@ -197,12 +197,18 @@ TEST(SimulatorStream, CommandsChangeTheReportedCameraStateWithinItsCapabilities)
     EXPECT_TRUE(simulator->waitForLine("status requested"));
 }
 
-TEST(SimulatorStream, ServesTheNextClientAfterOneLeavesAndStopsCleanlyOnSigterm) {
+TEST(SimulatorStream, ServesOneClientAtATimeThenTheNextAndStopsCleanlyOnSigterm) {
     auto simulator = startSimulator();
     const int port = simulator->waitForPort();
     {
         WireTestClient first(port);
         ASSERT_TRUE(first.nextMessageOfType(MessageType::videoFrame)) << simulator->output();
+        // One monitor at a time: a second one is turned away at once instead of waiting unserved.
+        WireTestClient intruder(port);
+        EXPECT_TRUE(intruder.waitForClose(3s)) << simulator->output();
+        EXPECT_TRUE(intruder.receivedBytes().empty());
+        EXPECT_TRUE(simulator->waitForLine("already serving one")) << simulator->output();
+        EXPECT_TRUE(first.nextMessageOfType(MessageType::videoFrame)) << "the first client is still served";
     }
     ASSERT_TRUE(simulator->waitForLine("gone: client closed the connection")) << simulator->output();
 
