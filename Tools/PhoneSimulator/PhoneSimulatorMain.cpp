@@ -43,7 +43,9 @@ int serve(const SimulatorOptions& options) {
     }
 
     TcpListener listener(options.listenAddress, options.port);
-    logEvent("listening on " + listener.address() + ":" + std::to_string(listener.port()));
+    const bool isIPv6 = listener.address().find(':') != std::string::npos;
+    logEvent("listening on " + (isIPv6 ? "[" + listener.address() + "]" : listener.address()) + ":" +
+             std::to_string(listener.port()));
     logEvent("streaming " + describeStream(options));
 
     std::unique_ptr<DnsSdAdvertiser> advertiser;

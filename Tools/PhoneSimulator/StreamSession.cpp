@@ -1,6 +1,7 @@
 #include "StreamSession.hpp"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "EventLog.hpp"
 #include "TelemetrySource.hpp"
@@ -18,6 +19,12 @@ constexpr auto idleWait = std::chrono::seconds(1);
 std::uint64_t nanosecondsOf(SteadyTime time) {
     return static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count());
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
 }
 
 std::string audioFormatText(const AudioConfiguration& configuration) {
@@ -158,7 +165,7 @@ std::optional<std::string> StreamSession::injectFault(FaultAction action) {
             silenced_ = true;
             return sendRaw(oversizedPayloadHeader(nowNanoseconds(), sequenceNumber_++));
         case FaultAction::stallBegins:
-            logEvent("fault: stalling for " + std::to_string(options_.faults.stallSeconds) + " s");
+            logEvent("fault: stalling for " + secondsText(options_.faults.stallSeconds));
             stalled_ = true;
             return std::nullopt;
         case FaultAction::stallEnds:
