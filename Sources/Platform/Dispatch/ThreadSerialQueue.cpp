@@ -76,22 +76,25 @@ ThreadSerialQueue::~ThreadSerialQueue() {
 const std::string& ThreadSerialQueue::label() const { return label_; }
 
 void ThreadSerialQueue::async(Work work) {
+    // The work may release this queue before async returns; `shared` keeps what is left to do alive.
+    std::shared_ptr<Shared> shared = shared_;
     {
-        std::lock_guard lock(shared_->mutex);
-        shared_->ready.push_back(std::make_shared<WorkItem>(std::move(work)));
+        std::lock_guard lock(shared->mutex);
+        shared->ready.push_back(std::make_shared<WorkItem>(std::move(work)));
     }
-    shared_->wake.notify_one();
+    shared->wake.notify_one();
 }
 
 WorkItemHandle ThreadSerialQueue::asyncAfter(QueueDuration delay, Work work) {
     auto item = std::make_shared<WorkItem>(std::move(work));
     const Clock::time_point due = Clock::now() + std::chrono::duration_cast<Clock::duration>(delay);
+    std::shared_ptr<Shared> shared = shared_;
     {
-        std::lock_guard lock(shared_->mutex);
-        shared_->dropCancelledDelayedItems();
-        shared_->delayed.emplace(std::make_pair(due, shared_->nextSequence++), item);
+        std::lock_guard lock(shared->mutex);
+        shared->dropCancelledDelayedItems();
+        shared->delayed.emplace(std::make_pair(due, shared->nextSequence++), item);
     }
-    shared_->wake.notify_one();
+    shared->wake.notify_one();
     return item;
 }
 

@@ -159,8 +159,8 @@ struct Harness {
 }  // namespace
 
 TEST(TcpConnection, DeliversALargeTransferInBoundedChunksAndReportsThePeerFinishing) {
+    const Bytes sent = pattern(5 * 1024 * 1024 + 123);  // outlives the listener's peer thread
     LoopbackListener listener;
-    const Bytes sent = pattern(5 * 1024 * 1024 + 123);
     listener.serveOne([&](int peer) {
         writeAll(peer, sent);
         ::close(peer);
@@ -201,8 +201,8 @@ TEST(TcpConnection, DeliversALargeTransferInBoundedChunksAndReportsThePeerFinish
 }
 
 TEST(TcpConnection, SendsCompleteInOrderAndThePeerGetsEveryByte) {
-    LoopbackListener listener;
     Bytes arrived;
+    LoopbackListener listener;
     listener.serveOne([&](int peer) {
         arrived = readAll(peer);
         ::close(peer);
