@@ -1,5 +1,7 @@
 #include "HevcPictureDecoder.hpp"
 
+#include "HevcConfigurationRecord.hpp"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/pixdesc.h>
@@ -12,10 +14,6 @@ namespace SimulatorTests {
 namespace {
 
 using namespace UmberlinWire;
-
-void appendBigEndian(Bytes& bytes, std::uint64_t value, int width) {
-    for (int index = width - 1; index >= 0; --index) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * index)));
-}
 
 struct CodecContextDeleter {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
@@ -61,39 +59,17 @@ int DecodedPicture::sample8(int plane, int x, int y) const {
     return value >> (bitDepth - 8);
 }
 
-Bytes makeHevcConfigurationRecord(const std::vector<Bytes>& parameterSets, int nalUnitHeaderLength) {
-    Bytes record = {
-        1,                              // configurationVersion
-        0x01,                           // profile space 0, main tier, profile Main
-        0x60, 0, 0, 0,                  // profile compatibility
-        0, 0, 0, 0, 0, 0,               // constraint flags
-        93,                             // level 3.1
-        0xF0, 0x00,                     // min spatial segmentation
-        0xFC,                           // parallelism type
-        0xFD,                           // chroma format 4:2:0
-        0xF8, 0xF8,                     // bit depths (not read by the decoder)
-        0x00, 0x00,                     // average frame rate
-        static_cast<std::uint8_t>((nalUnitHeaderLength - 1) & 0x03),
-        static_cast<std::uint8_t>(parameterSets.size()),
-    };
-    for (const Bytes& parameterSet : parameterSets) {
-        const std::uint8_t nalUnitType = parameterSet.empty() ? 0 : (parameterSet[0] >> 1) & 0x3F;
-        record.push_back(static_cast<std::uint8_t>(0x80 | nalUnitType));  // array complete
-        appendBigEndian(record, 1, 2);
-        appendBigEndian(record, parameterSet.size(), 2);
-        record.insert(record.end(), parameterSet.begin(), parameterSet.end());
-    }
-    return record;
-}
-
 std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configuration, ByteView accessUnit) {
     const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(decoder));
-    const Bytes record =
-        makeHevcConfigurationRecord(configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength));
-    context->extradata = static_cast<std::uint8_t*>(av_mallocz(record.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-    std::memcpy(context->extradata, record.data(), record.size());
-    context->extradata_size = static_cast<int>(record.size());
+    // The decoder reads only the length size and the parameter sets from the record, so the
+    // default picture traits serve every bit depth.
+    const std::optional<Bytes> record = Media::makeHevcConfigurationRecord(
+        configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength), Media::HevcPictureTraits{});
+    if (!record) return std::nullopt;
+    context->extradata = static_cast<std::uint8_t*>(av_mallocz(record->size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    std::memcpy(context->extradata, record->data(), record->size());
+    context->extradata_size = static_cast<int>(record->size());
     context->thread_count = 1;
     if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Decodes one HEVC access unit from the simulator with libavcodec, as the monitor would: the
-// parameter sets go in as an hvcC record (the decoder reads only the length size and the NAL
-// unit arrays from it) and the access unit exactly as sent.
+// parameter sets go in as an hvcC record built by the media library, and the access unit
+// exactly as sent.
 
 #include <array>
 #include <cstdint>
@@ -22,10 +22,6 @@ struct DecodedPicture {
     // A sample of plane 0 (Y), 1 (U) or 2 (V) at picture coordinates, scaled to 8 bits.
     int sample8(int plane, int x, int y) const;
 };
-
-// A minimal hvcC record: one array per parameter set, the given length size, the rest zero.
-UmberlinWire::Bytes makeHevcConfigurationRecord(const std::vector<UmberlinWire::Bytes>& parameterSets,
-                                                int nalUnitHeaderLength);
 
 // The picture the access unit decodes to; nothing when the decoder produces none.
 std::optional<DecodedPicture> decodePicture(const UmberlinWire::VideoConfiguration& configuration,
