@@ -1,0 +1,32 @@
+// The real movie writer: libavformat's QuickTime muxer and libavcodec's AAC encoder, run on a
+// writer thread of its own so that the caller (the recorder's queue) never waits for the disk or
+// the encoder. Appends only queue the buffer; an input is "ready for more media data" while its
+// queue has room, so storage that cannot keep up shows as an input that is not ready instead of
+// a caller that blocks.
+//
+// Video samples are written byte for byte (3-byte length prefixes widened to 4, which movie files
+// require, the NAL units unchanged). A failure of the disk or the encoder turns the writer's
+// status to failed with the error; the file keeps every fragment written before it.
+#pragma once
+
+#include "MovieWriter.hpp"
+
+#include <cstddef>
+#include <filesystem>
+
+namespace UmberlinPlatform {
+
+struct FfmpegMovieWriterOptions {
+    // Buffers each input may have waiting for the writer thread before it stops being ready:
+    // about two seconds of 30 fps video, and of 20 ms audio buffers.
+    std::size_t videoQueueLimit = 60;
+    std::size_t audioQueueLimit = 100;
+    // Finished movies are rewritten as regular movies (see MovieDefragmenter); off leaves them
+    // fragmented.
+    bool rewriteAsRegularMovieOnFinish = true;
+};
+
+// A factory for writers with `options`.
+MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options = {});
+
+}  // namespace UmberlinPlatform

@@ -1,0 +1,73 @@
+#pragma once
+// Small media for the recorder's tests: a real 64x48 HEVC format (parameter sets from libx265)
+// with placeholder access units, and 16-bit PCM buffers. The fake writer never decodes them.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "AudioFormatDescription.hpp"
+#include "SampleBuffer.hpp"
+#include "VideoFormatDescription.hpp"
+
+namespace QuillfenTests {
+
+inline std::vector<std::uint8_t> fromHex(const char* hex) {
+    std::vector<std::uint8_t> bytes;
+    for (const char* digit = hex; digit[0] && digit[1]; digit += 2) {
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(std::string(digit, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+inline std::shared_ptr<const Media::VideoFormatDescription> testVideoFormat() {
+    const std::vector<Media::Bytes> parameterSets = {
+        fromHex("40010c01ffff01600000030090000003000003001e959809"),
+        fromHex("42010101600000030090000003000003001ea02083165959ae4caf016808000003000800000300f040"),
+        fromHex("4401c173d089"),
+    };
+    return Media::VideoFormatDescription::createFromHevcParameterSets(parameterSets, 4).object;
+}
+
+inline std::shared_ptr<const Media::AudioFormatDescription> testAudioFormat(double sampleRate = 48000,
+                                                                           std::uint32_t channels = 2) {
+    Media::AudioStreamBasicDescription description;
+    description.sampleRate = sampleRate;
+    description.formatId = Media::audioFormatLinearPcm;
+    description.formatFlags = Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked;
+    description.bytesPerPacket = description.bytesPerFrame = 2 * channels;
+    description.framesPerPacket = 1;
+    description.channelsPerFrame = channels;
+    description.bitsPerChannel = 16;
+    return Media::AudioFormatDescription::create(description).object;
+}
+
+inline Media::MediaTime nanoseconds(std::int64_t value) { return Media::MediaTime::make(value, 1'000'000'000); }
+
+// One access unit at `presentationNanoseconds`, lasting 1/30 s.
+inline Media::SampleBufferRef videoBuffer(std::int64_t presentationNanoseconds, bool isKeyFrame,
+                                          std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat()) {
+    auto block = Media::BlockBuffer::createWithMemoryBlock(8).object;
+    const Media::SampleTimingInfo timing{Media::MediaTime::make(1, 30), nanoseconds(presentationNanoseconds),
+                                         Media::MediaTime::invalid()};
+    const std::size_t size = 8;
+    auto buffer = Media::SampleBuffer::createReady(block, format, 1, std::span(&timing, 1), std::span(&size, 1)).object;
+    auto& attachments = *buffer->sampleAttachments(true);
+    attachments.front().displayImmediately = true;
+    attachments.front().notSync = !isKeyFrame;
+    return buffer;
+}
+
+// `frames` frames of silence at `presentationNanoseconds`.
+inline Media::SampleBufferRef audioBuffer(std::int64_t presentationNanoseconds, int frames = 960,
+                                          std::shared_ptr<const Media::AudioFormatDescription> format = testAudioFormat()) {
+    const auto& description = format->streamBasicDescription();
+    const std::size_t bytesPerFrame = description.bytesPerFrame;
+    auto block = Media::BlockBuffer::createWithMemoryBlock(bytesPerFrame * frames).object;
+    const Media::SampleTimingInfo timing{Media::MediaTime::make(1, static_cast<std::int32_t>(description.sampleRate)),
+                                         nanoseconds(presentationNanoseconds), Media::MediaTime::invalid()};
+    return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&bytesPerFrame, 1))
+        .object;
+}
+
+}  // namespace QuillfenTests
