@@ -6,7 +6,7 @@ namespace UmberlinTools {
 namespace {
 
 constexpr int packetsPerSecond = 50;  // 20 ms
-constexpr auto longestCatchUp = std::chrono::milliseconds(200);
+constexpr auto longestCatchUp = std::chrono::seconds(2);
 
 }  // namespace
 
@@ -35,14 +35,14 @@ SteadyTime AudioStream::nextDueTime() const {
     return timeOfFrame(generator_.framesGenerated() + framesPerPacket_);
 }
 
+void AudioStream::skipTo(SteadyTime now) {
+    const auto framesUntilNow = static_cast<std::int64_t>(
+        static_cast<__int128>(std::chrono::nanoseconds(now - start_).count()) * generator_.sampleRate() / 1'000'000'000);
+    generator_.skip(std::max<std::int64_t>(0, framesUntilNow - framesPerPacket_ - generator_.framesGenerated()));
+}
+
 std::vector<AudioPacket> AudioStream::takeDue(SteadyTime now) {
-    if (now - nextDueTime() > longestCatchUp) {
-        // Far behind (the sender paused): skip to the packet that ends now.
-        const auto framesUntilNow = static_cast<std::int64_t>(
-            static_cast<__int128>(std::chrono::nanoseconds(now - start_).count()) * generator_.sampleRate() /
-            1'000'000'000);
-        generator_.skip(std::max<std::int64_t>(0, framesUntilNow - framesPerPacket_ - generator_.framesGenerated()));
-    }
+    if (now - nextDueTime() > longestCatchUp) skipTo(now);
     std::vector<AudioPacket> due;
     while (nextDueTime() <= now) {
         const SteadyTime first = timeOfFrame(generator_.framesGenerated());

@@ -171,6 +171,8 @@ std::optional<std::string> StreamSession::injectFault(FaultAction action) {
         case FaultAction::stallEnds:
             logEvent("fault: stall over, streaming again");
             stalled_ = false;
+            // What was due during the stall is lost, as a phone drops media it cannot send.
+            if (audio_) audio_->skipTo(std::chrono::steady_clock::now());
             return std::nullopt;
         case FaultAction::changeAudioFormat: {
             if (!audio_ || silenced_) {

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "AudioStream.hpp"
 #include "AudioToneGenerator.hpp"
 #include "FaultTimeline.hpp"
 #include "SimulatedCamera.hpp"
 #include "SimulatorOptions.hpp"
+#include "VideoStream.hpp"
 
 namespace SimulatorTests {
 namespace {
@@ -115,6 +117,55 @@ TEST(AudioToneGenerator, WritesInterleavedLittleEndianSamplesPerChannel) {
         channelsDiffer |= packet[frame * 6] != packet[frame * 6 + 2] || packet[frame * 6 + 1] != packet[frame * 6 + 3];
     EXPECT_TRUE(channelsDiffer);
     EXPECT_EQ(generator.framesGenerated(), 8160);
+}
+
+std::uint64_t nanosecondsOf(SteadyTime time) {
+    return static_cast<std::uint64_t>(std::chrono::nanoseconds(time.time_since_epoch()).count());
+}
+
+TEST(AudioStream, CatchesUpWithoutGapsButJumpsOverALongPause) {
+    const SteadyTime start = SteadyTime{} + std::chrono::hours(1);
+    const AudioConfiguration mono{AudioCodec::linearPCM16LittleEndian, 16000, 1};
+    AudioStream stream(mono, -5.0, start);
+
+    EXPECT_TRUE(stream.takeDue(start + std::chrono::milliseconds(19)).empty()) << "a packet waits for its last sample";
+    const auto late = stream.takeDue(start + std::chrono::milliseconds(100));
+    ASSERT_EQ(late.size(), 5u);
+    for (std::size_t index = 0; index < late.size(); ++index) {
+        EXPECT_EQ(late[index].samples.size(), 320u * 2);
+        EXPECT_EQ(late[index].presentationTimeNanoseconds, nanosecondsOf(start) - 5'000'000 + index * 20'000'000)
+            << "stamped with its first sample's time plus the offset";
+    }
+
+    const SteadyTime afterPause = start + std::chrono::seconds(10);
+    const auto resumed = stream.takeDue(afterPause);
+    ASSERT_EQ(resumed.size(), 1u) << "seconds of old audio are not burst out";
+    EXPECT_EQ(resumed[0].presentationTimeNanoseconds, nanosecondsOf(afterPause) - 5'000'000 - 20'000'000);
+}
+
+TEST(VideoStream, SkipsThePicturesItIsLateForInsteadOfDrifting) {
+    SimulatorOptions options;
+    options.width = 64;
+    options.height = 64;
+    options.framesPerSecond = 25;
+    VideoStream stream(options);
+    const SimulatedCamera camera;
+    const SteadyTime start = SteadyTime{} + std::chrono::hours(1);
+    stream.startClock(start);
+    constexpr auto period = std::chrono::milliseconds(40);
+
+    const auto first = stream.encodeDue(start, camera);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_TRUE(first[0].keyFrame);
+    EXPECT_EQ(first[0].presentationTimeNanoseconds, static_cast<std::int64_t>(nanosecondsOf(start)));
+    EXPECT_TRUE(stream.encodeDue(start + period - std::chrono::milliseconds(1), camera).empty());
+
+    const SteadyTime late = start + 10 * period + std::chrono::milliseconds(5);
+    const auto caughtUp = stream.encodeDue(late, camera);
+    ASSERT_EQ(caughtUp.size(), 1u) << "one picture, the one due last";
+    EXPECT_EQ(caughtUp[0].presentationTimeNanoseconds, static_cast<std::int64_t>(nanosecondsOf(start + 10 * period)));
+    EXPECT_EQ(stream.takeSkippedCount(), 9);
+    EXPECT_EQ(stream.nextDueTime(), start + 11 * period);
 }
 
 TEST(FaultTimeline, ReturnsEachActionOnceInTimeOrder) {
