@@ -61,5 +61,14 @@ echo "first message: $first"
 kill -TERM "$simulator_pid"
 wait "$simulator_pid" || fail "the simulator did not exit cleanly"
 simulator_pid=
-grep -q 'withdrew DNS-SD service' "$workdir/simulator.out" || fail "the service was not withdrawn on exit"
+grep -q 'withdrew DNS-SD service' "$workdir/simulator.out" || fail "the simulator did not report withdrawing"
+listed() {
+  timeout 5 avahi-browse -pt _umberlin-camera._tcp 2>/dev/null |
+    SERVICE_NAME=$escaped_name awk -F';' '$4 == ENVIRON["SERVICE_NAME"] { found = 1 } END { exit !found }'
+}
+deadline=$((SECONDS + 8))
+while listed; do
+  ((SECONDS < deadline)) || fail "the desk still sees the service after the simulator exited"
+  sleep 0.25
+done
 echo "PASS"
