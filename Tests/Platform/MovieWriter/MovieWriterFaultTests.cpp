@@ -1,0 +1,209 @@
+// The real writer when storage fails: a missing or read-only folder, a full file system, storage
+// too slow to keep up, and a process killed while recording.
+#include "MovieInspection.hpp"
+#include "MovieWriterTestSupport.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace MovieWriterTests {
+namespace {
+
+using UmberlinPlatform::MovieWriterStatus;
+using namespace std::chrono_literals;
+
+// The environment variable that tells a re-executed test binary where its private mounts are.
+constexpr const char* faultMountsVariable = "UMBERLIN_MOVIE_WRITER_FAULT_MOUNTS";
+
+UmberlinTools::HevcEncoderSettings smallPicture() {
+    return {.width = 128, .height = 72, .framesPerSecond = 30, .keyFrameInterval = 15, .bitRate = 600'000};
+}
+
+// Descriptors of this process that point at `path`.
+int openDescriptorsFor(const std::filesystem::path& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == path) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+template <typename Condition>
+bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+void expectUnderlyingPosixError(const std::optional<UmberlinPlatform::MovieWriterError>& error, std::int64_t code,
+                                int errorNumber) {
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, UmberlinPlatform::movieWriterErrorDomain);
+    EXPECT_EQ(error->code, code);
+    ASSERT_TRUE(error->underlyingError);
+    EXPECT_EQ(error->underlyingError->domain, UmberlinPlatform::posixErrorDomain);
+    EXPECT_EQ(error->underlyingError->code, errorNumber);
+    EXPECT_EQ(error->underlyingError->localizedDescription, std::strerror(errorNumber));
+}
+
+TEST(MovieWriterFaults, AMissingFolderFailsToStartWithTheSystemsReason) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeVideo(smallPicture(), 1);
+    auto writer = UmberlinPlatform::makeFfmpegMovieWriterFactory()(folder.path / "gone" / "movie.mov").writer;
+    writer->addVideoInput({video.format, {}});
+    writer->addAudioInput({pcmFormat(48000, 2), {48000, 2, 192000}});
+    EXPECT_FALSE(writer->startWriting());
+    EXPECT_EQ(writer->status(), MovieWriterStatus::failed);
+    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile, ENOENT);
+}
+
+TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClosesTheFile) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    // A pipe nobody reads is storage that stops taking data once its small buffer is full.
+    const std::filesystem::path path = folder.path / "stalled.mov";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ::fcntl(reader, F_SETPIPE_SZ, 4096);
+
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2), {}, {.videoQueueLimit = 4});
+    std::size_t appended = 0;
+    while (appended < video.frames.size() && writer.video->isReadyForMoreMediaData()) {
+        ASSERT_TRUE(writer.video->append(video.frames[appended++]));
+        if (appended % 15 == 0) {
+            // Give the writer thread the chance to reach the stalled write.
+            waitFor([&] { return !writer.video->isReadyForMoreMediaData(); }, 500ms);
+        }
+    }
+    EXPECT_FALSE(writer.video->isReadyForMoreMediaData()) << "the writer took all " << appended << " frames";
+    EXPECT_EQ(writer.writer->status(), MovieWriterStatus::writing);
+
+    writer.writer->cancelWriting();
+    EXPECT_EQ(writer.writer->status(), MovieWriterStatus::cancelled);
+    EXPECT_FALSE(writer.video->append(video.frames.back()));
+    // Reading on lets the stalled write return; the writer then closes its end (end of file).
+    ::fcntl(reader, F_SETFL, 0);
+    char buffer[65536];
+    const bool closed = waitFor([&] { return ::read(reader, buffer, sizeof buffer) == 0; });
+    ::close(reader);
+    EXPECT_TRUE(closed);
+}
+
+TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 2.0);
+    const std::filesystem::path path = folder.path / "killed.mov";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The recording process: writes two seconds and is killed before it can finish the file.
+        OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
+        appendInTimeOrder(writer, video.frames, audio);
+        waitFor([&] {
+            const auto boxes = topLevelBoxes(path);
+            return std::count(boxes.begin(), boxes.end(), "moof") >= 3;  // fragments up to 1.5 s
+        });
+        ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    const nlohmann::json probe = probeMovie(path);
+    ASSERT_EQ(probe["streams"].size(), 2u);
+    EXPECT_EQ(probe["streams"][0]["codec_name"], "hevc");
+    const auto written = videoPacketChecksums(path);
+    EXPECT_GE(written.size(), 45u);
+    for (std::size_t index = 0; index < written.size(); ++index) {
+        EXPECT_EQ(written[index], md5Hex(video.accessUnits[index])) << index;
+    }
+    EXPECT_EQ(runCommand("ffmpeg -v error -i " + quoted(path) + " -f null - 2>&1"), "");
+}
+
+// Runs the tests of MovieWriterFaultsInNamespace again in a private mount namespace, where a full
+// and a read-only file system are mounted for them and vanish with the namespace.
+TEST(MovieWriterFaults, FullAndReadOnlyFileSystems) {
+    if (std::getenv(faultMountsVariable)) {
+        GTEST_SKIP() << "already inside the namespace";
+    }
+    if (::geteuid() != 0 || std::system("unshare --mount --propagation private true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "cannot make a private mount namespace here (needs root and unshare)";
+    }
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.path / "full");
+    std::filesystem::create_directories(folder.path / "readonly");
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command =
+        "unshare --mount --propagation private sh -c '"
+        "mount -t tmpfs -o size=64k tmpfs " + folder.path.string() + "/full && "
+        "mount -t tmpfs -o ro tmpfs " + folder.path.string() + "/readonly && " +
+        faultMountsVariable + "=" + folder.path.string() + " exec " + self +
+        " --gtest_filter=MovieWriterFaultsInNamespace.*' 2>&1";
+    const std::string output = runCommand(command);
+    EXPECT_NE(output.find("[  PASSED  ] 2 tests."), std::string::npos) << output;
+}
+
+class MovieWriterFaultsInNamespace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* mounts = std::getenv(faultMountsVariable);
+        if (!mounts) {
+            GTEST_SKIP() << "runs inside the namespace that MovieWriterFaults.FullAndReadOnlyFileSystems makes";
+        }
+        root = mounts;
+    }
+    std::filesystem::path root;
+};
+
+TEST_F(MovieWriterFaultsInNamespace, AReadOnlyFolderFailsToStart) {
+    const EncodedVideo video = encodeVideo(smallPicture(), 1);
+    auto writer = UmberlinPlatform::makeFfmpegMovieWriterFactory()(root / "readonly" / "movie.mov").writer;
+    writer->addVideoInput({video.format, {}});
+    writer->addAudioInput({pcmFormat(48000, 2), {48000, 2, 192000}});
+    EXPECT_FALSE(writer->startWriting());
+    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile, EROFS);
+}
+
+TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFile) {
+    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const std::filesystem::path path = root / "full" / "movie.mov";
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
+    const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 2.0);
+    std::size_t nextVideo = 0;
+    std::size_t nextAudio = 0;
+    // Append in time order until the writer gives up.
+    while (writer.writer->status() == MovieWriterStatus::writing && nextVideo < video.frames.size()) {
+        waitFor([&] { return writer.video->isReadyForMoreMediaData() || writer.writer->status() != MovieWriterStatus::writing; });
+        writer.video->append(video.frames[nextVideo++]);
+        while (nextAudio < audio.size() && audio[nextAudio]->presentationTimeStamp() < video.frames[nextVideo - 1]->presentationTimeStamp()) {
+            writer.audio->append(audio[nextAudio++]);
+        }
+    }
+    EXPECT_FALSE(finishWriter(writer, Media::MediaTime::make(2, 1), 10s) &&
+                 writer.writer->status() == MovieWriterStatus::completed);
+    EXPECT_EQ(writer.writer->status(), MovieWriterStatus::failed);
+    expectUnderlyingPosixError(writer.writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotWriteFile, ENOSPC);
+    EXPECT_TRUE(waitFor([&] { return openDescriptorsFor(path) == 0; }));
+}
+
+}  // namespace
+}  // namespace MovieWriterTests
