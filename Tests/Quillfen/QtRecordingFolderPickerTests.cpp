@@ -68,7 +68,7 @@ TEST_F(QtRecordingFolderPickerTest, AnswersOnceWithTheFolderOrWithNothingOnCance
     dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
     dialog->selectFile(chosen.path());
-    dialog->accept();
+    static_cast<QDialog*>(dialog)->accept();  // the dialog's own accept is not public
     EXPECT_EQ(answers, 2);
     EXPECT_EQ(answer, fs::path(chosen.path().toStdString()));
 }
