@@ -1,6 +1,6 @@
 #pragma once
 // Small media for the recorder's tests: a real 64x48 HEVC format (parameter sets from libx265)
-// with placeholder access units, and 16-bit PCM buffers. The fake writer never decodes them.
+// with placeholder access units (never decoded), and 16-bit PCM buffers. The fake writer never decodes them.
 
 #include <cstdint>
 #include <memory>
@@ -48,6 +48,7 @@ inline Media::MediaTime nanoseconds(std::int64_t value) { return Media::MediaTim
 inline Media::SampleBufferRef videoBuffer(std::int64_t presentationNanoseconds, bool isKeyFrame,
                                           std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat()) {
     auto block = Media::BlockBuffer::createWithMemoryBlock(8).object;
+    block->replaceDataBytes(fromHex("0000000426010203"), 0);  // one 4-byte unit of an IDR slice header
     const Media::SampleTimingInfo timing{Media::MediaTime::make(1, 30), nanoseconds(presentationNanoseconds),
                                          Media::MediaTime::invalid()};
     const std::size_t size = 8;
@@ -64,6 +65,7 @@ inline Media::SampleBufferRef audioBuffer(std::int64_t presentationNanoseconds, 
     const auto& description = format->streamBasicDescription();
     const std::size_t bytesPerFrame = description.bytesPerFrame;
     auto block = Media::BlockBuffer::createWithMemoryBlock(bytesPerFrame * frames).object;
+    block->replaceDataBytes(std::vector<std::uint8_t>(bytesPerFrame * frames, 0), 0);
     const Media::SampleTimingInfo timing{Media::MediaTime::make(1, static_cast<std::int32_t>(description.sampleRate)),
                                          nanoseconds(presentationNanoseconds), Media::MediaTime::invalid()};
     return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&bytesPerFrame, 1))
