@@ -160,7 +160,11 @@ private:
                 avahi_address_snprint(text, sizeof text, address);
                 instance.found.address = ResolvedServiceAddress{static_cast<unsigned>(interfaceIndex), text, port};
             } else {
-                instance.found.address.reset();  // gone or timed out: not connectable on this interface
+                // No answer in time (a phone's Wi-Fi may doze): not connectable for now, and asked
+                // again while the browser still lists the instance.
+                instance.found.address.reset();
+                avahi_service_resolver_free(resolver);
+                instance.resolver = self->resolverFor(key);
             }
             self->publish(false);
             return;
@@ -172,8 +176,13 @@ private:
         if (instances_.count(key) != 0) return;
         Instance& instance = instances_[key];
         instance.found = {name, type, domain, static_cast<unsigned>(interfaceIndex), std::nullopt};
-        instance.resolver = avahi_service_resolver_new(client_, interfaceIndex, protocol, name, type, domain, protocol,
-                                                       AvahiLookupFlags(0), &AvahiBrowseSession::resolveEvent, this);
+        instance.resolver = resolverFor(key);
+    }
+
+    AvahiServiceResolver* resolverFor(const InstanceKey& key) {
+        const auto& [interfaceIndex, protocol, name, type, domain] = key;
+        return avahi_service_resolver_new(client_, interfaceIndex, protocol, name.c_str(), type.c_str(), domain.c_str(),
+                                          protocol, AvahiLookupFlags(0), &AvahiBrowseSession::resolveEvent, this);
     }
 
     void remove(const InstanceKey& key) {

@@ -40,6 +40,8 @@ public:
 
     // Called on the queue given to start. Setting a handler (or an empty one) takes effect
     // for every event not yet delivered: removed on that queue, it is never called again.
+    // Handlers and completions hold the connection weakly: events in flight may be dropped
+    // on the connection's own thread.
     virtual void setStateHandler(StateHandler handler) = 0;
 
     // Begins connecting: preparing, then ready, waiting or failed. Once. Every handler and

@@ -43,7 +43,8 @@ public:
 
     // Handlers are called on the queue given to start. Setting a handler (or an empty one)
     // takes effect for every event not yet delivered, so a handler removed on that queue
-    // is never called again.
+    // is never called again. Handlers hold their owner and the browser weakly: events in
+    // flight may be dropped on the browser's own thread.
     virtual void setStateHandler(StateHandler handler) = 0;
     virtual void setResultsChangedHandler(ResultsChangedHandler handler) = 0;
 
