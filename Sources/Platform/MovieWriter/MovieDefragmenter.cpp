@@ -55,6 +55,10 @@ struct Remux {
             return result;
         }
         stream->time_base = source.time_base;
+        // The demuxer does not report AAC's fixed frame length; the muxer's sample table wants it.
+        if (stream->codecpar->codec_id == AV_CODEC_ID_AAC && stream->codecpar->frame_size == 0) {
+            stream->codecpar->frame_size = 1024;
+        }
         // The rotation matrix travels as stream side data and goes back into the track header.
         for (int index = 0; index < source.nb_side_data; ++index) {
             const AVPacketSideData& side = source.side_data[index];
@@ -89,7 +93,10 @@ struct Remux {
 }  // namespace
 
 int rewriteAsRegularMovie(const std::filesystem::path& path) {
-    const std::filesystem::path regular = path.parent_path() / ("." + path.filename().string() + ".finishing");
+    std::string hiddenName = ".";
+    hiddenName += path.filename().string();
+    hiddenName += ".finishing";
+    const std::filesystem::path regular = path.parent_path() / hiddenName;
     int result = 0;
     {
         Remux remux;
