@@ -1,6 +1,8 @@
 #pragma once
 // A serial queue driven by the test, with virtual time: nothing runs until the test says
-// so, and delayed work runs only when the test advances the clock past its time.
+// so, and delayed work runs only when the test advances the clock past its time. It is
+// single-threaded: submit and run from the test's thread only (pair it with fakes, not
+// with real adapters whose threads submit work).
 
 #include <cstddef>
 #include <cstdint>
