@@ -208,6 +208,19 @@ bool AacTrackEncoder::encode(Media::ByteView pcm, double startSeconds, const Pac
     return encodeBuffered(wholeFrames, sink, error);
 }
 
+bool AacTrackEncoder::padWithSilenceUntil(double seconds, const PacketSink& sink, MovieWriterError& error) {
+    const auto target = static_cast<std::int64_t>(std::floor(seconds * codec_->outputRate()));
+    const std::int64_t missing = target - codec_->nextSamplePosition();
+    if (!std::isfinite(seconds) || missing <= 0) {
+        return true;
+    }
+    if (!appendSilence(missing, error)) {
+        return false;
+    }
+    const int frameSize = codec_->context->frame_size;
+    return encodeBuffered(av_audio_fifo_size(codec_->fifo) / frameSize * frameSize, sink, error);
+}
+
 bool AacTrackEncoder::finish(double endSeconds, const PacketSink& sink, MovieWriterError& error) {
     // What the resampler still holds comes out last.
     const int capacity = swr_get_out_samples(codec_->resampler, 0);

@@ -40,6 +40,11 @@ public:
     // line. False, with `error` set, when encoding or the sink fails.
     bool encode(Media::ByteView pcm, double startSeconds, const PacketSink& sink, MovieWriterError& error);
 
+    // Fills the track with silence up to `seconds` when it has not reached that far, so that a
+    // phone whose audio stalls does not hold the movie's fragments back. Later audio for that
+    // stretch is trimmed as overlap.
+    bool padWithSilenceUntil(double seconds, const PacketSink& sink, MovieWriterError& error);
+
     // Encodes what is still buffered, ending the track at `endSeconds` when that is earlier than
     // its last sample (a negative or non-finite end keeps everything), and drains the encoder.
     bool finish(double endSeconds, const PacketSink& sink, MovieWriterError& error);

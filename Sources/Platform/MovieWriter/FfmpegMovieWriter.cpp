@@ -24,6 +24,12 @@ namespace {
 
 enum class JobKind { video, audio, finish };
 
+// The audio track may trail the video by this much before silence fills it: the movie's first
+// fragment waits for both tracks, so a phone whose audio stalls must not hold the video in memory
+// (and off the disk) for long. Audio arrives well within this even when the recorder has its
+// whole allowance of 256 buffers waiting.
+constexpr double longestAudioLagSeconds = 6.0;
+
 struct Job {
     JobKind kind = JobKind::video;
     Media::SampleBufferRef sample;
@@ -159,6 +165,10 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
                                              job.decodeTime, job.duration, job.isKeyFrame);
         if (result < 0) {
             return makeMovieWriterError(MovieWriterErrorCode::cannotWriteFile, result);
+        }
+        const double videoSeconds = static_cast<double>(job.presentationTime) / MovieMuxer::videoTimeScale;
+        if (!audioEncoder->padWithSilenceUntil(videoSeconds - longestAudioLagSeconds, writeAudioPacket, error)) {
+            return error;
         }
         return std::nullopt;
     }

@@ -139,6 +139,24 @@ TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
     EXPECT_EQ(runCommand("ffmpeg -v error -i " + quoted(path) + " -f null - 2>&1"), "");
 }
 
+TEST(MovieWriterFaults, AudioThatNeverComesDoesNotHoldTheVideoBack) {
+    ScratchFolder folder;
+    const EncodedVideo video =
+        encodeVideo({.width = 16, .height = 16, .framesPerSecond = 30, .keyFrameInterval = 30, .bitRate = 20'000}, 240);
+    const std::filesystem::path path = folder.path / "silent.mov";
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
+    appendInTimeOrder(writer, video.frames, {});
+    // Fragments reach the disk while recording, although the audio track never got a buffer.
+    EXPECT_TRUE(waitFor([&] {
+        const auto boxes = topLevelBoxes(path);
+        return std::find(boxes.begin(), boxes.end(), "moof") != boxes.end();
+    }));
+    ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(8, 1)));
+    EXPECT_EQ(writer.writer->status(), MovieWriterStatus::completed);
+    EXPECT_EQ(probeMovie(path)["streams"].size(), 2u);
+    EXPECT_EQ(videoPacketChecksums(path).size(), 240u);
+}
+
 // Runs the tests of MovieWriterFaultsInNamespace again in a private mount namespace, where a full
 // and a read-only file system are mounted for them and vanish with the namespace.
 TEST(MovieWriterFaults, FullAndReadOnlyFileSystems) {
