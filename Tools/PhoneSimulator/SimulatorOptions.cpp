@@ -187,7 +187,10 @@ std::string simulatorHelpText() {
         else text << "\n" << std::string(30, ' ');
         text << spec.help << "\n";
     }
-    text << "  --help                      this text\n";
+    text << "  --help                      this text\n"
+            "\nexamples:\n"
+            "  umberlin-phone-sim --name \"Desk Phone\" --size 1920x1080 --rotation 90\n"
+            "  umberlin-phone-sim --no-advertise --address 127.0.0.1 --port 0 --size 640x360 --stall-for 3\n";
     return text.str();
 }
 

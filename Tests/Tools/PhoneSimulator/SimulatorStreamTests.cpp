@@ -223,6 +223,32 @@ TEST(SimulatorStream, ServesOneClientAtATimeThenTheNextAndStopsCleanlyOnSigterm)
     EXPECT_TRUE(simulator->waitForLine("stopping", 0ms));
 }
 
+TEST(SimulatorStream, SkipsUnreadableCommandsAndDropsAClientThatSendsNoProtocol) {
+    auto simulator = startSimulator();
+    const int port = simulator->waitForPort();
+    {
+        WireTestClient client(port);
+        const std::string notJson = "{\"requestStatus\": tru";
+        client.sendCommandPayload(ByteView(reinterpret_cast<const std::uint8_t*>(notJson.data()), notJson.size()));
+        const std::string wrongCase = "{\"requestStatus\":false,\"exposureMode\":\"Manual\"}";
+        client.sendCommandPayload(ByteView(reinterpret_cast<const std::uint8_t*>(wrongCase.data()), wrongCase.size()));
+        ASSERT_TRUE(simulator->waitForLine("ignored an unreadable camera-control command")) << simulator->output();
+        client.drainFor(300ms);
+        EXPECT_FALSE(client.closedByPeer()) << "an unreadable command is skipped; the stream goes on";
+        EXPECT_TRUE(client.nextMessageOfType(MessageType::videoFrame));
+
+        const std::string garbage = "GET / HTTP/1.1\r\nHost: phone\r\n\r\n";
+        client.sendRaw(ByteView(reinterpret_cast<const std::uint8_t*>(garbage.data()), garbage.size()));
+        EXPECT_TRUE(client.waitForClose(5s)) << simulator->output();
+        EXPECT_TRUE(simulator->waitForLine("client sent an invalid stream: The stream does not contain an Umberlin packet."))
+            << simulator->output();
+    }
+    WireTestClient next(port);
+    const auto hello = next.nextMessage();
+    ASSERT_TRUE(hello) << simulator->output();
+    EXPECT_EQ(hello->header.type, MessageType::hello);
+}
+
 TEST(SimulatorStream, WithoutDnsSdItSaysSoOnceAndServesTcp) {
     // A system bus that does not exist: the Avahi client cannot reach any daemon (and no
     // advertisement can leave this machine).

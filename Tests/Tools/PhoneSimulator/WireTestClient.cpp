@@ -83,12 +83,17 @@ void WireTestClient::drainFor(std::chrono::milliseconds duration) {
     }
 }
 
-void WireTestClient::sendCommand(const CameraControlCommand& command) {
-    const Bytes packet = makePacket(MessageType::cameraControlCommand, Flags(), 0, sequenceNumber_++, encode(command));
+void WireTestClient::sendCommand(const CameraControlCommand& command) { sendCommandPayload(encode(command)); }
+
+void WireTestClient::sendCommandPayload(ByteView payload) {
+    sendRaw(makePacket(MessageType::cameraControlCommand, Flags(), 0, sequenceNumber_++, payload));
+}
+
+void WireTestClient::sendRaw(ByteView bytes) {
     std::size_t sent = 0;
-    while (sent < packet.size()) {
-        const ssize_t count = send(descriptor_, packet.data() + sent, packet.size() - sent, MSG_NOSIGNAL);
-        if (count <= 0) throw std::runtime_error("sending a command to the simulator failed");
+    while (sent < bytes.size()) {
+        const ssize_t count = send(descriptor_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (count <= 0) throw std::runtime_error("sending to the simulator failed");
         sent += static_cast<std::size_t>(count);
     }
 }

@@ -35,6 +35,10 @@ public:
     void drainFor(std::chrono::milliseconds duration);
 
     void sendCommand(const UmberlinWire::CameraControlCommand& command);
+    // Sends bytes as they are, framed or not.
+    void sendRaw(UmberlinWire::ByteView bytes);
+    // A cameraControlCommand packet around any payload, with the client's next sequence number.
+    void sendCommandPayload(UmberlinWire::ByteView payload);
 
     bool closedByPeer() const { return closed_; }
     // Every byte received so far, in order.
