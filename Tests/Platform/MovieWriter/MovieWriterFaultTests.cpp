@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -157,9 +158,9 @@ TEST(MovieWriterFaults, AudioThatNeverComesDoesNotHoldTheVideoBack) {
     EXPECT_EQ(videoPacketChecksums(path).size(), 240u);
 }
 
-// Runs the tests of MovieWriterFaultsInNamespace again in a private mount namespace, where a full
-// and a read-only file system are mounted for them and vanish with the namespace.
-TEST(MovieWriterFaults, FullAndReadOnlyFileSystems) {
+// Runs the tests of MovieWriterFaultsInNamespace again in a private mount namespace, where full,
+// read-only and nearly full file systems are mounted for them and vanish with the namespace.
+TEST(MovieWriterFaults, FileSystemsThatAreFullReadOnlyOrTight) {
     if (std::getenv(faultMountsVariable)) {
         GTEST_SKIP() << "already inside the namespace";
     }
@@ -169,15 +170,17 @@ TEST(MovieWriterFaults, FullAndReadOnlyFileSystems) {
     ScratchFolder folder;
     std::filesystem::create_directories(folder.path / "full");
     std::filesystem::create_directories(folder.path / "readonly");
+    std::filesystem::create_directories(folder.path / "tight");
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string command =
         "unshare --mount --propagation private sh -c '"
         "mount -t tmpfs -o size=64k tmpfs " + folder.path.string() + "/full && "
-        "mount -t tmpfs -o ro tmpfs " + folder.path.string() + "/readonly && " +
+        "mount -t tmpfs -o ro tmpfs " + folder.path.string() + "/readonly && "
+        "mount -t tmpfs -o size=4m tmpfs " + folder.path.string() + "/tight && " +
         faultMountsVariable + "=" + folder.path.string() + " exec " + self +
         " --gtest_filter=MovieWriterFaultsInNamespace.*' 2>&1";
     const std::string output = runCommand(command);
-    EXPECT_NE(output.find("[  PASSED  ] 2 tests."), std::string::npos) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
 }
 
 class MovieWriterFaultsInNamespace : public ::testing::Test {
@@ -185,7 +188,7 @@ protected:
     void SetUp() override {
         const char* mounts = std::getenv(faultMountsVariable);
         if (!mounts) {
-            GTEST_SKIP() << "runs inside the namespace that MovieWriterFaults.FullAndReadOnlyFileSystems makes";
+            GTEST_SKIP() << "runs inside the namespace that MovieWriterFaults.FileSystemsThatAreFullReadOnlyOrTight makes";
         }
         root = mounts;
     }
@@ -221,6 +224,35 @@ TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFi
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::failed);
     expectUnderlyingPosixError(writer.writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotWriteFile, ENOSPC);
     EXPECT_TRUE(waitFor([&] { return openDescriptorsFor(path) == 0; }));
+}
+
+TEST_F(MovieWriterFaultsInNamespace, WithoutRoomForTheRewriteTheFragmentedMovieIsKept) {
+    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const std::filesystem::path path = root / "tight" / "movie.mov";
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
+    appendInTimeOrder(writer, video.frames, pcmBuffers(pcmFormat(48000, 2), 0, 2.0));
+    ASSERT_TRUE(waitFor([&] {
+        const auto boxes = topLevelBoxes(path);
+        return std::count(boxes.begin(), boxes.end(), "moof") >= 3;  // 1.5 of the 2 seconds on disk
+    }));
+    // Leave room for the last fragment (a quarter of the movie), not for a second copy of it.
+    const auto written = static_cast<std::streamsize>(std::filesystem::file_size(path));
+    const auto room = static_cast<std::streamsize>(std::filesystem::space(root / "tight").available);
+    std::ofstream(root / "tight" / "ballast", std::ios::binary).write(std::string(room - written / 2, '\0').data(), room - written / 2);
+    ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(2, 1)));
+    std::filesystem::remove(root / "tight" / "ballast");
+    EXPECT_EQ(writer.writer->status(), MovieWriterStatus::completed);
+
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(root / "tight"), {}),
+              std::vector<std::filesystem::path>{path});  // no half-written copy left beside it
+    const auto boxes = topLevelBoxes(path);
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "moof"), boxes.end());
+    EXPECT_EQ(probeMovie(path)["streams"].size(), 2u);
+    std::vector<std::string> sent;
+    for (const auto& accessUnit : video.accessUnits) {
+        sent.push_back(md5Hex(accessUnit));
+    }
+    EXPECT_EQ(videoPacketChecksums(path), sent);
 }
 
 }  // namespace
