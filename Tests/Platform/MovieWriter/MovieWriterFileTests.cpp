@@ -99,7 +99,9 @@ TEST(MovieWriterFile, AudioKeepsTheSourceRateAndChannelsUpTo96kHz) {
         int bitRate;
     };
     for (const Case& test : {Case{44100, 1, "44100", 128000}, Case{96000, 2, "96000", 192000},
-                             Case{192000, 2, "48000", 192000}}) {
+                             Case{192000, 2, "48000", 192000}, Case{48000, 3, "48000", 192000},
+                             Case{48000, 6, "48000", 192000}, Case{48000, 7, "48000", 192000},
+                             Case{48000, 8, "48000", 192000}}) {
         const auto stream = probeMovie(writeMovie(folder, video, test.sourceRate, test.channels))["streams"][1];
         EXPECT_EQ(stream["sample_rate"], test.writtenRate) << test.sourceRate;
         EXPECT_EQ(stream["channels"], test.channels) << test.sourceRate;
