@@ -214,7 +214,9 @@ bool AacTrackEncoder::padWithSilenceUntil(double seconds, const PacketSink& sink
     if (!std::isfinite(seconds) || missing <= 0) {
         return true;
     }
-    if (!appendSilence(missing, error)) {
+    // At most the longest believable gap at a time, so a wild jump in the video's timestamps
+    // costs bounded memory and time per frame.
+    if (!appendSilence(std::min<std::int64_t>(missing, std::int64_t{longestSilenceSeconds} * codec_->outputRate()), error)) {
         return false;
     }
     const int frameSize = codec_->context->frame_size;
