@@ -44,8 +44,10 @@ void FakeNetworkConnection::send(std::vector<std::uint8_t> content, SendCompleti
 }
 
 void FakeNetworkConnection::reportState(ConnectionState state) {
-    post([self = shared_from_this(), state = std::move(state)] {
-        if (self->stateHandler_) self->stateHandler_(state);
+    // Held weakly, like the real connection: an event for a connection nobody holds is dropped.
+    post([weakSelf = weak_from_this(), state = std::move(state)] {
+        const auto self = weakSelf.lock();
+        if (self && self->stateHandler_) self->stateHandler_(state);
     });
 }
 

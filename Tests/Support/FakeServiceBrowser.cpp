@@ -39,7 +39,10 @@ void FakeServiceBrowser::reportResults(std::vector<BrowseResult> results) {
 
 void FakeServiceBrowser::deliver(std::function<void(FakeServiceBrowser&)> event) {
     if (!queue_) return;  // not started: a real browser reports nothing either
-    queue_->async([self = shared_from_this(), event = std::move(event)] { event(*self); });
+    // Held weakly, like the real browser: an event for a browser nobody holds is dropped.
+    queue_->async([weakSelf = weak_from_this(), event = std::move(event)] {
+        if (const auto self = weakSelf.lock()) event(*self);
+    });
 }
 
 ServiceBrowserFactory FakeServiceBrowserFactory::factory() {
