@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -110,6 +111,54 @@ TEST_F(NetworkVideoRecorderStorageTest, StorageThatStallsFailsTheRecordingAndRel
     }
     ::close(reader);
     EXPECT_EQ(count, 0);
+}
+
+// The test runs itself again in a private mount namespace with a 64 KB file system mounted for it;
+// the variable names that file system's folder.
+constexpr const char* fullFolderVariable = "UMBERLIN_RECORDER_FULL_FOLDER";
+
+TEST_F(NetworkVideoRecorderStorageTest, AFullFileSystemFailsTheRecordingWithTheSystemsReason) {
+    const char* fullFolder = std::getenv(fullFolderVariable);
+    if (!fullFolder) {
+        if (::geteuid() != 0 || std::system("unshare --mount --propagation private true 2>/dev/null") != 0) {
+            GTEST_SKIP() << "cannot make a private mount namespace here (needs root and unshare)";
+        }
+        std::filesystem::create_directories(folder / "full");
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+        const std::string command = "unshare --mount --propagation private sh -c 'mount -t tmpfs -o size=64k tmpfs " +
+                                    (folder / "full").string() + " && " + fullFolderVariable + "=" +
+                                    (folder / "full").string() + " exec " + self +
+                                    " --gtest_filter=NetworkVideoRecorderStorageTest.AFullFileSystem*' 2>&1";
+        std::string output;
+        FILE* child = ::popen(command.c_str(), "r");
+        ASSERT_TRUE(child);
+        char buffer[4096];
+        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, child)) > 0;) {
+            output.append(buffer, count);
+        }
+        EXPECT_EQ(::pclose(child), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+        return;
+    }
+    useRealWriter();
+    const std::filesystem::path full = std::filesystem::path(fullFolder) / "Take 1.mov";
+    recorder->updateAudioFormat(testAudioFormat());
+    recorder->prepare(full, 0);
+    const auto failed = [&] { return !states.empty() && states.back().kind() == State::Kind::failed; };
+    // 4 KB frames: the second fragment no longer fits.
+    for (int frame = 0; frame < 300 && !failed(); ++frame) {
+        recorder->append(videoBuffer(frame * 1'000'000'000LL / 30, frame % 15 == 0, testVideoFormat(), 4096), frame % 15 == 0);
+        recorder->appendAudio(audioBuffer(frame * 1'000'000'000LL / 30, 1600));
+        runUntil([&] { return queue->readyCount() == 0; });
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_TRUE(failed());
+    EXPECT_EQ(states.back().message(),
+              "The movie file could not be written.\n"
+              "No space left on device.\n"
+              "File: " + full.string() + "\n"
+              "Technical details: org.umberlin.movie-writer (2)\n"
+              "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
 }
 
 }  // namespace

@@ -44,14 +44,23 @@ inline std::shared_ptr<const Media::AudioFormatDescription> testAudioFormat(doub
 
 inline Media::MediaTime nanoseconds(std::int64_t value) { return Media::MediaTime::make(value, 1'000'000'000); }
 
-// One access unit at `presentationNanoseconds`, lasting 1/30 s.
+// One access unit of `size` bytes (a single NAL unit behind a 4-byte length) at
+// `presentationNanoseconds`, lasting 1/30 s.
 inline Media::SampleBufferRef videoBuffer(std::int64_t presentationNanoseconds, bool isKeyFrame,
-                                          std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat()) {
-    auto block = Media::BlockBuffer::createWithMemoryBlock(8).object;
-    block->replaceDataBytes(fromHex("0000000426010203"), 0);  // one 4-byte unit of an IDR slice header
+                                          std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat(),
+                                          std::size_t size = 8) {
+    std::vector<std::uint8_t> accessUnit(size, 0x5a);
+    const std::size_t unitLength = size - 4;
+    accessUnit[0] = static_cast<std::uint8_t>(unitLength >> 24);
+    accessUnit[1] = static_cast<std::uint8_t>(unitLength >> 16);
+    accessUnit[2] = static_cast<std::uint8_t>(unitLength >> 8);
+    accessUnit[3] = static_cast<std::uint8_t>(unitLength);
+    accessUnit[4] = 0x26;  // an IDR slice's NAL unit header
+    accessUnit[5] = 0x01;
+    auto block = Media::BlockBuffer::createWithMemoryBlock(size).object;
+    block->replaceDataBytes(accessUnit, 0);
     const Media::SampleTimingInfo timing{Media::MediaTime::make(1, 30), nanoseconds(presentationNanoseconds),
                                          Media::MediaTime::invalid()};
-    const std::size_t size = 8;
     auto buffer = Media::SampleBuffer::createReady(block, format, 1, std::span(&timing, 1), std::span(&size, 1)).object;
     auto& attachments = *buffer->sampleAttachments(true);
     attachments.front().displayImmediately = true;
