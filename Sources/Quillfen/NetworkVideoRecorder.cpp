@@ -26,7 +26,7 @@ std::shared_ptr<NetworkVideoRecorder> NetworkVideoRecorder::create(NetworkVideoR
 NetworkVideoRecorder::NetworkVideoRecorder(ConstructionToken, NetworkVideoRecorderPorts ports)
     : queue_(std::move(ports.queue)), makeWriter_(std::move(ports.makeWriter)) {}
 
-// MARK: Public operations
+// Public operations
 
 void NetworkVideoRecorder::prepare(std::filesystem::path to, int rotationAngleDegrees) {
     enqueue([to = std::move(to), rotationAngleDegrees](NetworkVideoRecorder& self) {
@@ -72,7 +72,7 @@ void NetworkVideoRecorder::resetFailure() {
     enqueue([](NetworkVideoRecorder& self) { self.resetFailureOnQueue(); });
 }
 
-// MARK: State
+// State
 
 void NetworkVideoRecorder::setState(State state) {
     if (state == state_) {
@@ -122,7 +122,7 @@ void NetworkVideoRecorder::resetWriter() {
     audioDrainScheduled_ = false;
 }
 
-// MARK: Video
+// Video
 
 void NetworkVideoRecorder::appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) {
     switch (state_.kind()) {
@@ -226,7 +226,7 @@ void NetworkVideoRecorder::publishDurationOnQueue() {
     }
 }
 
-// MARK: Finishing and failing
+// Finishing and failing
 
 void NetworkVideoRecorder::finishOnQueue() {
     switch (state_.kind()) {
