@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# record-sandbox-test.sh RECORDER SIMULATOR — runs inside run-in-sandbox.sh, in the desk
+# namespace. The simulator runs in the phone namespace and is found through DNS-SD on anri0;
+# umberlin-record lists it, records it for a set time and until SIGINT, and refuses a missing
+# folder and an unknown phone with their sentences.
+set -euo pipefail
+recorder=$1
+simulator=$2
+workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
+export XDG_CONFIG_HOME=$workdir/config  # the recorder's preferences stay in the sandbox
+
+fail() {
+  echo "FAIL: $*" >&2
+  for log in "$workdir"/*.out "$workdir"/*.err; do
+    [[ -e $log ]] && { echo "--- $log ---" >&2; cat "$log" >&2; }
+  done
+  exit 1
+}
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+"$UMBERLIN_SANDBOX_IN_PHONE" "$simulator" --name "Sandbox Phone" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS" \
+  --port 0 --size 320x240 >"$workdir/simulator.out" 2>&1 &
+pids+=($!)
+
+# A movie that ffprobe reads with one HEVC (hvc1) track and one AAC track, at least $2 s long.
+check_movie() {
+  local movie=$1 minimum=$2
+  [[ -f $movie ]] || fail "no movie at $movie"
+  local streams duration
+  streams=$(ffprobe -v error -show_entries stream=codec_name,codec_tag_string -of csv=p=0 "$movie" | tr '\n' ' ')
+  [[ $streams == "hevc,hvc1 aac,mp4a " ]] || fail "unexpected tracks in $movie: $streams"
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$movie")
+  awk -v d="$duration" -v m="$minimum" 'BEGIN { exit !(d >= m) }' || fail "$movie lasts only $duration s"
+}
+
+# Listing: the phone appears as a wired ("USB") source once the simulator is advertised.
+listed=
+for _ in 1 2 3 4 5; do
+  "$recorder" --list --wait 3 >"$workdir/list.out" 2>"$workdir/list.err" || fail "--list failed"
+  listed=$(grep -F 'Sandbox Phone — wired camera (USB)' "$workdir/list.out" || true)
+  [[ -n $listed ]] && break
+done
+[[ -n $listed ]] || fail "--list did not show the phone as a wired source"
+
+# A timed recording into a folder given for this run.
+mkdir "$workdir/timed"
+"$recorder" --folder "$workdir/timed" --seconds 5 >"$workdir/timed.out" 2>"$workdir/timed.err" || fail "the timed recording failed"
+movie=$(tail -n 1 "$workdir/timed.out")
+[[ $movie == "$workdir/timed/Umberlin "*.mov ]] || fail "the last line is not the movie: $movie"
+grep -qx "Saved ${movie##*/}" "$workdir/timed.out" || fail "no Saved sentence"
+check_movie "$movie" 4.5
+
+# SIGINT in the middle of a recording still leaves a finished movie.
+mkdir "$workdir/interrupted"
+"$recorder" --folder "$workdir/interrupted" >"$workdir/interrupted.out" 2>"$workdir/interrupted.err" &
+recorder_pid=$!
+pids+=("$recorder_pid")
+deadline=$((SECONDS + 30))
+until grep -q 'Started HEVC + AAC recording' "$workdir/interrupted.err"; do
+  ((SECONDS < deadline)) || fail "the recording did not start"
+  sleep 0.2
+done
+sleep 2
+kill -INT "$recorder_pid"
+status=0
+wait "$recorder_pid" || status=$?
+[[ $status == 0 ]] || fail "an interrupted recording exited with $status"
+check_movie "$(tail -n 1 "$workdir/interrupted.out")" 1.5
+
+# Failures end with their sentences and a non-zero status.
+if "$recorder" --folder "$workdir/missing/folder" --seconds 1 >"$workdir/missing.out" 2>"$workdir/missing.err"; then
+  fail "a missing folder was accepted"
+fi
+grep -q '^The recording folder could not be saved: ' "$workdir/missing.err" || fail "no sentence for a missing folder"
+
+if "$recorder" --source "Nobody's Phone" --folder "$workdir/timed" --wait 4 >"$workdir/unknown.out" 2>"$workdir/unknown.err"; then
+  fail "an unknown phone was accepted"
+fi
+grep -qx "No phone named \"Nobody's Phone\" was found." "$workdir/unknown.err" || fail "no sentence for an unknown phone"
+echo "PASS"

@@ -1,0 +1,46 @@
+// umberlin-record: records a phone running Umberlin Capture without a window.
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <iostream>
+
+#include "AppIdentity.hpp"
+#include "DiscardingVideoRenderer.hpp"
+#include "RecordOptions.hpp"
+#include "RecordSession.hpp"
+#include "StopSignalNotifier.hpp"
+
+int main(int argc, char** argv) {
+    const auto parsed = UmberlinRecord::parseRecordOptions(argc, argv);
+    if (std::holds_alternative<UmberlinRecord::HelpRequested>(parsed)) {
+        std::cout << UmberlinRecord::recordUsage;
+        return 0;
+    }
+    if (const auto* error = std::get_if<UmberlinRecord::UsageError>(&parsed)) {
+        std::cerr << error->message << "\n\n" << UmberlinRecord::recordUsage;
+        return 2;
+    }
+
+    QCoreApplication application(argc, argv);
+    Quillfen::applyApplicationIdentity();
+    QSettings defaults;
+
+    const auto postToMain = Quillfen::qtPostToMain();
+    Quillfen::CaptureSessionRegistry registry(postToMain);
+    auto controller = std::make_shared<Quillfen::CaptureSessionController>(Quillfen::CaptureSessionControllerParts{
+        .receiver = Quillfen::NetworkCameraReceiver::make(),
+        .renderer = std::make_shared<UmberlinRecord::DiscardingVideoRenderer>(),
+        .recorder = Quillfen::NetworkVideoRecorder::create(Quillfen::systemNetworkVideoRecorderPorts()),
+        .postToMain = postToMain,
+    });
+
+    UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry, defaults);
+    UmberlinRecord::StopSignalNotifier stopSignals;
+    QObject::connect(&stopSignals, &UmberlinRecord::StopSignalNotifier::stopRequested, &session,
+                     &UmberlinRecord::RecordSession::requestStop);
+    QObject::connect(&session, &UmberlinRecord::RecordSession::finished, &application, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
+    session.start();
+    return application.exec();
+}

@@ -1,0 +1,62 @@
+#pragma once
+// One headless recording, driven by the same session controller, registry and recording
+// folder as a monitor window: it finds the phone, waits until picture and sound are live,
+// records, stops after the requested time or on a stop signal, and waits for the movie to
+// be finalised. Every status sentence the window would show is printed as it changes.
+
+#include <QObject>
+#include <QSettings>
+#include <QTimer>
+
+#include <memory>
+
+#include "CaptureSessionController.hpp"
+#include "CaptureSessionRegistry.hpp"
+#include "RecordOptions.hpp"
+#include "RecordingDestinationStore.hpp"
+
+namespace UmberlinRecord {
+
+class RecordSession : public QObject {
+    Q_OBJECT
+
+public:
+    RecordSession(RecordOptions options, std::shared_ptr<Quillfen::CaptureSessionController> controller,
+                  Quillfen::CaptureSessionRegistry& registry, QSettings& defaults, QObject* parent = nullptr);
+
+    void start();
+    // A stop signal: a recording is finished and kept; before one has started, the run ends.
+    void requestStop();
+
+signals:
+    // The run is over; the process should exit with `status`.
+    void finished(int status);
+
+private:
+    void startListing();
+    void startRecordingRun();
+    void useFolderForThisRun();
+    void restrictToNamedSource();
+    void printMessage();
+    void printRecordingMessage();
+    void startRecordingWhenPossible();
+    void followRecordingState();
+    void giveUpWaiting();
+    void fail(const std::string& sentence);
+    // Stops every session and reports `status` once the recorders are at rest.
+    void finish(int status);
+
+    enum class Phase { waitingForPhone, recording, stopping, done };
+
+    RecordOptions options_;
+    std::shared_ptr<Quillfen::CaptureSessionController> controller_;
+    Quillfen::CaptureSessionRegistry& registry_;
+    std::unique_ptr<QSettings> runSettings_;  // a private store when --folder is given
+    std::unique_ptr<Quillfen::RecordingDestinationStore> destination_;
+    QTimer waitTimer_;
+    QTimer recordTimer_;
+    Phase phase_ = Phase::waitingForPhone;
+    bool connectionLost_ = false;
+};
+
+}  // namespace UmberlinRecord
