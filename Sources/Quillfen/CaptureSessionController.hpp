@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "AudioMeter.hpp"
-#include "CaptureSource.hpp"
 #include "MonitorModels.hpp"
 #include "NetworkCameraReceiver.hpp"
 #include "NetworkVideoRecorder.hpp"

@@ -4,6 +4,10 @@
 
 namespace Quillfen {
 
+std::string CaptureSource::displayName() const {
+    return name + (kind == Kind::wiredCamera ? " \u2014 wired camera" : " \u2014 wireless camera");
+}
+
 std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue) {
     switch (rawValue) {
     case 0: return MonitorRotation::zero;

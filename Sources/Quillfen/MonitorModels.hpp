@@ -1,14 +1,30 @@
 #pragma once
-// Small values that the monitor window's parts share: the quarter-turn rotation of the
-// picture and the focus choice of the camera controls.
+// Small values that the monitor window's parts share: the phones a window can pick, the
+// quarter-turn rotation of the picture and the focus choice of the camera controls.
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "WireProtocol.hpp"
 
 namespace Quillfen {
+
+// The window's view of one discovered phone on one network interface.
+struct CaptureSource {
+    enum class Kind { wiredCamera, wirelessCamera };
+
+    std::string id;       // one per phone and network interface
+    std::string claimID;  // one per phone
+    std::string name;
+    Kind kind;
+
+    // "<name> — wired camera" or "<name> — wireless camera".
+    std::string displayName() const;
+
+    friend bool operator==(const CaptureSource&, const CaptureSource&) = default;
+};
 
 // The rotation applied to the picture, in degrees clockwise on screen. The raw value
 // (the enumerator's value) is also its identity.

@@ -6,12 +6,6 @@
 
 namespace Quillfen {
 
-int normalizedRotation(int degrees) {
-    const double quarterTurns = std::round(static_cast<double>(degrees) / 90.0);  // half away from zero
-    int rotation = static_cast<int>(std::fmod(quarterTurns * 90.0, 360.0));
-    return rotation < 0 ? rotation + 360 : rotation;
-}
-
 UmberlinPlatform::AffineTransform videoTransform(int rotation, Media::VideoDimensions dimensions) {
     const double width = dimensions.width;
     const double height = dimensions.height;

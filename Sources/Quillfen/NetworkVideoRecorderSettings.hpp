@@ -6,15 +6,12 @@
 
 #include "AudioFormatDescription.hpp"
 #include "MediaTime.hpp"
+#include "MonitorModels.hpp"  // normalizedRotation
 #include "MovieWriter.hpp"
 #include "SampleBuffer.hpp"
 #include "VideoFormatDescription.hpp"
 
 namespace Quillfen {
-
-// Degrees to the nearest quarter turn, as 0, 90, 180 or 270 (44 gives 0, 45 gives 90, -90 gives
-// 270, 450 gives 90).
-int normalizedRotation(int degrees);
 
 // The track transform that shows a `dimensions` picture turned clockwise by `rotation` (0, 90,
 // 180 or 270; anything else is no turn), translated back into the positive quadrant.

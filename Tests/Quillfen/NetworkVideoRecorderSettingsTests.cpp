@@ -8,14 +8,6 @@
 namespace QuillfenTests {
 namespace {
 
-TEST(NetworkVideoRecorderSettings, RotationSnapsToTheNearestQuarterTurn) {
-    const std::pair<int, int> cases[] = {{0, 0},     {44, 0},    {45, 90},   {-44, 0},   {-45, 270}, {-90, 270},
-                                         {135, 180}, {269, 270}, {315, 0},   {450, 90},  {-450, 270}, {720, 0}};
-    for (const auto& [degrees, expected] : cases) {
-        EXPECT_EQ(Quillfen::normalizedRotation(degrees), expected) << degrees;
-    }
-}
-
 TEST(NetworkVideoRecorderSettings, AacBitRateFollowsTheChannelCount) {
     EXPECT_EQ(Quillfen::audioOutputSettings(testAudioFormat(44100, 1)),
               (UmberlinPlatform::AacOutputSettings{44100, 1, 128000}));

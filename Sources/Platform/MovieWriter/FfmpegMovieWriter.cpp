@@ -8,6 +8,7 @@
 #include "NalUnitLengthPrefixes.hpp"
 
 extern "C" {
+#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -410,6 +411,9 @@ private:
 }  // namespace
 
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options) {
+    // FFmpeg's informational lines (the AAC encoder's statistics at the end of every movie)
+    // would read as problems among our diagnostics; its warnings and errors still show.
+    av_log_set_level(AV_LOG_WARNING);
     return [options](const std::filesystem::path& path) {
         return MovieWriterCreation{std::make_shared<FfmpegMovieWriter>(path, options), std::nullopt};
     };
