@@ -53,7 +53,7 @@ double secondsValue(std::string_view option, const std::string& text) {
 }
 
 const std::vector<OptionSpec>& optionSpecs() {
-    static const std::vector<OptionSpec> specs = {
+    static const std::vector<OptionSpec> options = {
         {"--address", "ADDRESS", "address to listen on (default 0.0.0.0, all IPv4 addresses)",
          [](auto& o, auto& v) { o.listenAddress = v; }},
         {"--port", "PORT", "TCP port (default 47810; 0 picks a free port and prints it)",
@@ -128,7 +128,7 @@ const std::vector<OptionSpec>& optionSpecs() {
         {"--changed-channels", "N", "channel count after --change-audio-after (default 1)",
          [](auto& o, auto& v) { o.faults.changedChannelCount = intValue("--changed-channels", v, 1, 8); }},
     };
-    return specs;
+    return options;
 }
 
 }  // namespace
@@ -147,24 +147,24 @@ ParsedCommandLine parseSimulatorOptions(const std::vector<std::string>& argument
             name = argument.substr(0, equals);
             inlineValue = argument.substr(equals + 1);
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : optionSpecs())
-            if (candidate.name == name) spec = &candidate;
-        if (spec == nullptr) throw UsageError("unknown option \"" + argument + "\" (see --help)");
+            if (candidate.name == name) option = &candidate;
+        if (option == nullptr) throw UsageError("unknown option \"" + argument + "\" (see --help)");
 
         std::string value;
-        if (!spec->valueName.empty()) {
+        if (!option->valueName.empty()) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (index + 1 < arguments.size()) {
                 value = arguments[++index];
             } else {
-                throw UsageError(name + " needs a value (" + std::string(spec->valueName) + ")");
+                throw UsageError(name + " needs a value (" + std::string(option->valueName) + ")");
             }
         } else if (inlineValue) {
             throw UsageError(name + " takes no value");
         }
-        spec->apply(parsed.options, value);
+        option->apply(parsed.options, value);
     }
     if (parsed.options.faults.stallAfterSeconds && parsed.options.faults.stallSeconds <= 0)
         throw UsageError("--stall-after needs --stall-for");
@@ -179,13 +179,13 @@ std::string simulatorHelpText() {
             "level changes, telemetry and camera-control status, and applies camera-control commands.\n"
             "Prints one line per event. Stops on SIGINT or SIGTERM.\n\n"
             "options:\n";
-    for (const OptionSpec& spec : optionSpecs()) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+    for (const OptionSpec& option : optionSpecs()) {
+        std::string left = "  " + std::string(option.name);
+        if (!option.valueName.empty()) left += " " + std::string(option.valueName);
         text << left;
         if (left.size() < 30) text << std::string(30 - left.size(), ' ');
         else text << "\n" << std::string(30, ' ');
-        text << spec.help << "\n";
+        text << option.help << "\n";
     }
     text << "  --help                      this text\n"
             "\nexamples:\n"
