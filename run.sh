@@ -13,7 +13,7 @@ root=$PWD
 
 Tools/setup/install-packages.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
+cmake --build build -j "$(nproc)" --target umberlin-phone-sim umberlin-wire-dump umberlin-record
 
 simulator=build/Tools/PhoneSimulator/umberlin-phone-sim
 work=$(mktemp -d)
@@ -46,7 +46,9 @@ mkdir -p Recordings
 Tests/Support/Sandbox/run-in-sandbox.sh --timeout $(( ${RUN_SECONDS:-10} + 90 )) \
   --phone "$simulator --name 'Umberlin Simulator' --address 10.77.0.2 --size 1280x720 --rotation 90" -- \
   build/Tools/Record/umberlin-record --folder "$root/Recordings" --seconds "${RUN_SECONDS:-10}" | tee "$work/record.log"
-movie=$(tail -n 1 "$work/record.log")
+# The simulator in the phone namespace prints too; the recorder prints the movie's path last.
+movie=$(grep -x "$root/Recordings/.*\.mov" "$work/record.log" | tail -n 1)
+[[ -n $movie ]] || { echo "No movie was recorded." >&2; exit 1; }
 echo
 ffprobe -v error -show_entries stream=codec_name,codec_tag_string,width,height,sample_rate,channels:format=duration \
   -of default=noprint_wrappers=1 "$movie"
