@@ -34,10 +34,8 @@ CameraControlStatus cameraStatus() {
 class CaptureSessionControllerTest : public CaptureSessionTest {};
 
 TEST_F(CaptureSessionControllerTest, AutomaticSelectionFollowsTheWiredEntryButAUsersChoiceStays) {
-    Window& window = openWindow();
+    Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
-    controller.streamReceiver().startBrowsing();
-    settle();
     EXPECT_EQ(controller.message(), CaptureSessionController::initialMessage);
 
     discover(window, {{"Studio", {wifiInterface()}}});
@@ -72,10 +70,8 @@ TEST_F(CaptureSessionControllerTest, AutomaticSelectionFollowsTheWiredEntryButAU
 }
 
 TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
-    Window& window = openWindow();
+    Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
-    controller.streamReceiver().startBrowsing();
-    settle();
     discover(window, {{"Studio", {wiredInterface("anri0")}}});
 
     goLive(window);
@@ -111,9 +107,7 @@ TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
 }
 
 TEST_F(CaptureSessionControllerTest, OrientationIsNormalisedToQuarterTurns) {
-    Window& window = openWindow();
-    window.controller->streamReceiver().startBrowsing();
-    settle();
+    Window& window = openBrowsingWindow();
     discover(window, {{"Studio", {wifiInterface()}}});
     goLive(window);
     for (auto [sent, shown] : {std::pair{-90, 270}, {44, 0}, {135, 180}, {450, 90}}) {
@@ -125,10 +119,8 @@ TEST_F(CaptureSessionControllerTest, OrientationIsNormalisedToQuarterTurns) {
 }
 
 TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShowsItsProgress) {
-    Window& window = openWindow();
+    Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
-    controller.streamReceiver().startBrowsing();
-    settle();
     discover(window, {{"Studio", {wifiInterface()}}});
     const auto movie = std::filesystem::temp_directory_path() / "controller-test-never-written.mov";
 
@@ -156,10 +148,7 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     EXPECT_EQ(controller.statusModeLabel(), "Recording to Mac \u00B7 video + phone audio");
     EXPECT_FALSE(controller.canStartRecording());
 
-    window.receiver.deliver(window.receiver.connections.latest(),
-                            phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF},
-                                        2'000'000'000, UmberlinWire::Flags::keyFrame));
-    settle();
+    deliverKeyFrame(window, 2'000'000'000);
     EXPECT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::recording);
     EXPECT_FALSE(controller.recordingMessage());
 
@@ -175,10 +164,8 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
 }
 
 TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
-    Window& window = openWindow();
+    Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
-    controller.streamReceiver().startBrowsing();
-    settle();
     discover(window, {{"Studio", {wifiInterface()}}});
     goLive(window);
     window.writers.prepareNext = [](QuillfenTests::FakeMovieWriter& writer) {
@@ -187,10 +174,7 @@ TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
             .domain = UmberlinPlatform::posixErrorDomain, .code = 28, .localizedDescription = "No space left on device.", .localizedFailureReason = std::nullopt, .underlyingError = nullptr};
     };
     controller.startRecording(std::filesystem::temp_directory_path() / "controller-test-failing.mov", 0);
-    window.receiver.deliver(window.receiver.connections.latest(),
-                            phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF},
-                                        2'000'000'000, UmberlinWire::Flags::keyFrame));
-    settle();
+    deliverKeyFrame(window, 2'000'000'000);
     ASSERT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::failed);
     EXPECT_EQ(controller.recordingStatusLabel(), "RECORDING ERROR");
     EXPECT_EQ(controller.recordingMessage(), "Recording failed: " + controller.recordingState().message());
@@ -204,17 +188,12 @@ TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
 class CaptureSessionBadgeTest : public CaptureSessionTest {};
 
 TEST_F(CaptureSessionBadgeTest, RecordingBadgeCountsMinutesPastAnHour) {
-    Window& window = openWindow();
+    Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
-    controller.streamReceiver().startBrowsing();
-    settle();
     discover(window, {{"Studio", {wifiInterface()}}});
     goLive(window);
     controller.startRecording(std::filesystem::temp_directory_path() / "controller-test-badge.mov", 0);
-    window.receiver.deliver(window.receiver.connections.latest(),
-                            phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF},
-                                        2'000'000'000, UmberlinWire::Flags::keyFrame));
-    settle();
+    deliverKeyFrame(window, 2'000'000'000);
     for (auto [seconds, badge] : {std::pair{125.9, "REC 02:05"}, {3725.0, "REC 62:05"}, {0.4, "REC 00:00"}}) {
         window.recorder->onDurationChanged(seconds);
         settle();
@@ -225,9 +204,7 @@ TEST_F(CaptureSessionBadgeTest, RecordingBadgeCountsMinutesPastAnHour) {
 class CaptureSessionCameraControlTest : public CaptureSessionTest {
 protected:
     void SetUp() override {
-        window = &openWindow();
-        controller().streamReceiver().startBrowsing();
-        settle();
+        window = &openBrowsingWindow();
         discover(*window, {{"Studio", {wifiInterface()}}});
         goLive(*window);
         phoneReports(cameraStatus());

@@ -51,6 +51,22 @@ protected:
         return *windows.back();
     }
 
+    // A window whose receiver is browsing, as when the window has appeared.
+    Window& openBrowsingWindow() {
+        Window& window = openWindow();
+        window.controller->streamReceiver().startBrowsing();
+        settle();
+        return window;
+    }
+
+    // The phone sends a key frame stamped `presentationTimeNanoseconds`.
+    void deliverKeyFrame(Window& window, std::uint64_t presentationTimeNanoseconds) {
+        window.receiver.deliver(window.receiver.connections.latest(),
+                                phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF},
+                                            presentationTimeNanoseconds, UmberlinWire::Flags::keyFrame));
+        settle();
+    }
+
     // Runs every queue until nothing is left to do.
     void settle() {
         for (std::size_t ran = 1; ran > 0;) {

@@ -20,10 +20,7 @@ protected:
     void startRecording(Window& window) {
         goLive(window);
         window.controller->startRecording(std::filesystem::temp_directory_path() / "registry-test.mov", 0);
-        window.receiver.deliver(window.receiver.connections.latest(),
-                                phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF},
-                                            3'000'000'000, UmberlinWire::Flags::keyFrame));
-        settle();
+        deliverKeyFrame(window, 3'000'000'000);
         ASSERT_EQ(window.controller->recordingState().kind(), NetworkVideoRecorder::State::Kind::recording);
     }
 
