@@ -8,11 +8,18 @@
 namespace UmberlinTools {
 
 void PictureCanvas::fillRect(int x, int y, int width, int height, YuvColor color) {
-    const int x0 = std::max(x, 0);
-    const int y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, picture_.width);
-    const int y1 = std::min(y + height, picture_.height);
-    if (x0 >= x1 || y0 >= y1) return;
+    const int sceneX0 = std::max(x, 0);
+    const int sceneY0 = std::max(y, 0);
+    const int sceneX1 = std::min(x + width, this->width());
+    const int sceneY1 = std::min(y + height, this->height());
+    if (sceneX0 >= sceneX1 || sceneY0 >= sceneY1) return;
+    // A quarter turn maps a rectangle to a rectangle.
+    const PixelRect frame = frameRectOf({sceneX0, sceneY0, sceneX1 - sceneX0, sceneY1 - sceneY0}, contentTurn_,
+                                        this->width(), this->height());
+    const int x0 = frame.x;
+    const int y0 = frame.y;
+    const int x1 = frame.x + frame.width;
+    const int y1 = frame.y + frame.height;
     fillPlane(0, x0, y0, x1, y1, color.y);
     // Chroma covers every 2x2 block the rectangle touches.
     fillPlane(1, x0 / 2, y0 / 2, (x1 + 1) / 2, (y1 + 1) / 2, color.u);

@@ -93,7 +93,9 @@ const std::vector<OptionSpec>& optionSpecs() {
         {"--nal-length", "1..4", "bytes of the length prefix before each NAL unit (default 4); 1 allows units of at "
          "most 255 bytes, less than any key frame needs, and is refused at start",
          [](auto& o, auto& v) { o.nalUnitHeaderLength = intValue("--nal-length", v, 1, 4); }},
-        {"--rotation", "DEGREES", "rotation angle sent in videoOrientation (default 0)",
+        {"--rotation", "DEGREES",
+         "rotation angle sent in videoOrientation; the scene lies turned in the picture to match, as from a "
+         "phone held on its side (default 0)",
          [](auto& o, auto& v) { o.rotationDegrees = intValue("--rotation", v, -3600, 3600); }},
         {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",
          [](auto& o, auto& v) { o.sampleRate = intValue("--sample-rate", v, 8000, 192'000); }},

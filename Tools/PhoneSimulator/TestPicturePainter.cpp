@@ -34,8 +34,8 @@ void paintArrow(PictureCanvas& canvas, int centerX, int top, int height) {
 }
 
 void paintFocusMark(PictureCanvas& canvas, double fractionX, double fractionY, int unit) {
-    const int x = static_cast<int>(std::lround(std::clamp(fractionX, 0.0, 1.0) * canvas.width()));
-    const int y = static_cast<int>(std::lround(std::clamp(fractionY, 0.0, 1.0) * canvas.height()));
+    const int x = static_cast<int>(std::lround(fractionX * canvas.width()));
+    const int y = static_cast<int>(std::lround(fractionY * canvas.height()));
     const int arm = 6 * unit;
     canvas.fillRect(x - arm, y - unit / 2, 2 * arm, std::max(1, unit), green);
     canvas.fillRect(x - unit / 2, y - arm, std::max(1, unit), 2 * arm, green);
@@ -52,27 +52,29 @@ std::string clockText(double seconds) {
 }  // namespace
 
 void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent& content) const {
-    PictureCanvas canvas(picture);
+    PictureCanvas canvas(picture, contentTurn_);
     const int width = canvas.width();
     const int height = canvas.height();
-    const int unit = std::max(1, height / 120);  // one "design pixel"
+    // Sizes follow the shorter side, so a portrait scene looks like a landscape one.
+    const int shortSide = std::min(width, height);
+    const int unit = std::max(1, shortSide / 120);  // one "design pixel"
 
     canvas.fillRect(0, 0, width, height, background);
 
     // Corners and sides: orientation and mirroring.
-    const int corner = height / 8;
+    const int corner = shortSide / 8;
     canvas.fillRect(0, 0, corner, corner, red);
     canvas.fillRect(width - corner, 0, corner, corner, blue);
-    const int sideScale = std::max(1, height / 60);
+    const int sideScale = std::max(1, shortSide / 60);
     const int sideY = height / 2 - PictureCanvas::textHeight(sideScale) / 2;
     canvas.drawText(2 * unit, sideY, sideScale, "L", grey);
     canvas.drawText(width - 2 * unit - PictureCanvas::textWidth(sideScale, "R"), sideY, sideScale, "R", grey);
 
     // "TOP" at the top, the arrow beneath it.
-    const int titleScale = std::max(1, height / 50);
+    const int titleScale = std::max(1, shortSide / 50);
     canvas.drawText((width - PictureCanvas::textWidth(titleScale, "TOP")) / 2, 3 * unit, titleScale, "TOP", white);
     const int arrowTop = 3 * unit + PictureCanvas::textHeight(titleScale) + 4 * unit;
-    paintArrow(canvas, width / 2, arrowTop, height * 2 / 5);
+    paintArrow(canvas, width / 2, arrowTop, shortSide * 2 / 5);
 
     // A bar sweeping left to right.
     const double phase = std::fmod(content.secondsSinceStart, barSweepSeconds) / barSweepSeconds;
@@ -81,7 +83,7 @@ void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent&
     canvas.fillRect(barX, height * 70 / 100, barWidth, height * 8 / 100, yellow);
 
     // Frame counter and clock on the bottom line, the camera settings on the line above.
-    const int textScale = std::max(1, std::min(height / 110, width / ((glyphWidth + 1) * bottomLineCharacters)));
+    const int textScale = std::max(1, std::min(shortSide / 110, width / ((glyphWidth + 1) * bottomLineCharacters)));
     const int lineHeight = PictureCanvas::textHeight(textScale) + 2 * textScale;
     const int bottomY = height - PictureCanvas::textHeight(textScale) - 3 * unit;
     char frameText[48];
@@ -90,8 +92,11 @@ void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent&
     canvas.drawText(3 * unit, bottomY, textScale, frameText, white);
     canvas.drawText(3 * unit, bottomY - lineHeight, textScale, content.cameraLine, grey);
 
-    if (content.focusPointX && content.focusPointY)
-        paintFocusMark(canvas, *content.focusPointX, *content.focusPointY, unit);
+    if (content.focusPointX && content.focusPointY) {
+        const auto [sceneX, sceneY] = scenePointOf(std::clamp(*content.focusPointX, 0.0, 1.0),
+                                                   std::clamp(*content.focusPointY, 0.0, 1.0), contentTurn_);
+        paintFocusMark(canvas, sceneX, sceneY, unit);
+    }
 }
 
 }  // namespace UmberlinTools

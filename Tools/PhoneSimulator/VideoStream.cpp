@@ -18,6 +18,7 @@ HevcEncoderSettings encoderSettings(const SimulatorOptions& options) {
 
 VideoStream::VideoStream(const SimulatorOptions& options)
     : encoder_(encoderSettings(options)),
+      painter_(nearestQuarterTurn(options.rotationDegrees)),
       framePeriod_(std::chrono::nanoseconds(1'000'000'000LL / options.framesPerSecond)) {}
 
 UmberlinWire::VideoConfiguration VideoStream::configuration() const {
