@@ -154,6 +154,10 @@ TEST(WirePayloads, EnumerationsMatchExactly) {
               "AudioConfiguration.codec has the unknown value \"LinearPCM16LittleEndian\".");
     EXPECT_EQ(decodeFailure<Hello>(std::string(helloDocument).replace(std::string(helloDocument).find("hevc"), 4, "Hevc")),
               "Hello.codec has the unknown value \"Hevc\".");
+    // The phone's text is shown to the user: no control characters, and not at any length.
+    EXPECT_EQ(decodeFailure<AudioConfiguration>("{\"codec\":\"pcm\\n\\u001b[2J" + std::string(100, 'x') +
+                                                "\",\"sampleRate\":1,\"channelCount\":1}"),
+              "AudioConfiguration.codec has the unknown value \"pcm??[2J" + std::string(32, 'x') + "\u2026\".");
     EXPECT_EQ(rawValue(CameraExposureMode::automatic), "auto");
     EXPECT_EQ(fromRawValue<CameraFocusMode>("auto"), CameraFocusMode::automatic);
     EXPECT_FALSE(fromRawValue<CameraFocusMode>("Auto"));
