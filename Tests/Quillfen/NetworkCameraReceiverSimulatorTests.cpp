@@ -5,10 +5,6 @@
 #include <gtest/gtest.h>
 #include <net/if.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 #include <condition_variable>
 #include <cstring>
 #include <functional>
@@ -19,6 +15,7 @@ extern "C" {
 #include <utility>
 #include <vector>
 
+#include "HevcPictureDecoder.hpp"
 #include "NetworkCameraReceiver.hpp"
 #include "NetworkCameraReceiverHarness.hpp"
 #include "SimulatorProcess.hpp"
@@ -159,38 +156,6 @@ private:
     }
 };
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-
-// The picture size libavcodec decodes one access unit to, given the format's hvcC record as
-// the monitor's decoder gets it; nothing when no picture comes out.
-std::optional<Media::VideoDimensions> decodedPictureSize(const Media::Bytes& decoderRecord,
-                                                         UmberlinWire::ByteView accessUnit) {
-    const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_HEVC);
-    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(decoder));
-    context->extradata = static_cast<std::uint8_t*>(av_mallocz(decoderRecord.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-    std::memcpy(context->extradata, decoderRecord.data(), decoderRecord.size());
-    context->extradata_size = static_cast<int>(decoderRecord.size());
-    context->thread_count = 1;
-    if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
-
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
-    if (av_new_packet(packet.get(), static_cast<int>(accessUnit.size())) < 0) return std::nullopt;
-    std::memcpy(packet->data, accessUnit.data(), accessUnit.size());
-    if (avcodec_send_packet(context.get(), packet.get()) < 0) return std::nullopt;
-    avcodec_send_packet(context.get(), nullptr);  // drain: the one picture comes out now
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    if (avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
-    return Media::VideoDimensions{frame->width, frame->height};
-}
-
 TEST(NetworkCameraReceiverSimulatorTests, ALiveStreamBecomesDecodableVideoAudioTelemetryAndCameraStatus) {
     SimulatorConnection phone({"--sample-rate", "44100", "--channels", "1", "--rotation", "90"});
     auto& observed = *phone.observed;
@@ -233,8 +198,10 @@ TEST(NetworkCameraReceiverSimulatorTests, ALiveStreamBecomesDecodableVideoAudioT
     const auto format = first.buffer->videoFormatDescription();
     ASSERT_NE(format, nullptr);
     EXPECT_EQ(format->dimensions(), (Media::VideoDimensions{320, 240}));
-    EXPECT_EQ(decodedPictureSize(format->decoderConfigurationRecord(), first.buffer->dataBuffer()->bytes()),
-              (Media::VideoDimensions{320, 240}));
+    const auto picture = SimulatorTests::decodePicture(format->decoderConfigurationRecord(), first.buffer->dataBuffer()->bytes());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 320);
+    EXPECT_EQ(picture->height, 240);
 
     EXPECT_TRUE(observed.cameraStatuses.front().capabilities.supportsManualExposure);
 }

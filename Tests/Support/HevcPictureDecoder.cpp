@@ -59,17 +59,13 @@ int DecodedPicture::sample8(int plane, int x, int y) const {
     return value >> (bitDepth - 8);
 }
 
-std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configuration, ByteView accessUnit) {
+std::optional<DecodedPicture> decodePicture(ByteView hevcConfigurationRecord, ByteView accessUnit) {
     const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(decoder));
-    // The decoder reads only the length size and the parameter sets from the record, so the
-    // default picture traits serve every bit depth.
-    const std::optional<Bytes> record = Media::makeHevcConfigurationRecord(
-        configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength), Media::HevcPictureTraits{});
-    if (!record) return std::nullopt;
-    context->extradata = static_cast<std::uint8_t*>(av_mallocz(record->size() + AV_INPUT_BUFFER_PADDING_SIZE));
-    std::memcpy(context->extradata, record->data(), record->size());
-    context->extradata_size = static_cast<int>(record->size());
+    const auto recordSize = hevcConfigurationRecord.size();
+    context->extradata = static_cast<std::uint8_t*>(av_mallocz(recordSize + AV_INPUT_BUFFER_PADDING_SIZE));
+    std::memcpy(context->extradata, hevcConfigurationRecord.data(), recordSize);
+    context->extradata_size = static_cast<int>(recordSize);
     context->thread_count = 1;
     if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
 
@@ -82,6 +78,15 @@ std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configurat
     std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
     if (avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
     return copyPicture(*frame);
+}
+
+std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configuration, ByteView accessUnit) {
+    // The decoder reads only the length size and the parameter sets from the record, so the
+    // default picture traits serve every bit depth.
+    const std::optional<Bytes> record = Media::makeHevcConfigurationRecord(
+        configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength), Media::HevcPictureTraits{});
+    if (!record) return std::nullopt;
+    return decodePicture(*record, accessUnit);
 }
 
 }  // namespace SimulatorTests

@@ -1,7 +1,6 @@
 #pragma once
-// Decodes one HEVC access unit from the simulator with libavcodec, as the monitor would: the
-// parameter sets go in as an hvcC record built by the media library, and the access unit
-// exactly as sent.
+// Decodes one HEVC access unit with libavcodec, as the monitor would: the parameter sets go
+// in as an hvcC record, and the access unit exactly as the phone sent it.
 
 #include <array>
 #include <cstdint>
@@ -24,6 +23,9 @@ struct DecodedPicture {
 };
 
 // The picture the access unit decodes to; nothing when the decoder produces none.
+std::optional<DecodedPicture> decodePicture(UmberlinWire::ByteView hevcConfigurationRecord,
+                                            UmberlinWire::ByteView accessUnit);
+// The same, with the record built from the phone's configuration.
 std::optional<DecodedPicture> decodePicture(const UmberlinWire::VideoConfiguration& configuration,
                                             UmberlinWire::ByteView accessUnit);
 
