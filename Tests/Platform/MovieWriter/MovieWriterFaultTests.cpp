@@ -1,6 +1,6 @@
 // The real writer when storage fails: a missing or read-only folder, a full file system, storage
 // too slow to keep up, and a process killed while recording.
-#include "MovieInspection.hpp"
+#include "MovieProbe.hpp"
 #include "MovieWriterTestSupport.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Movies written by the real writer, read back by ffprobe, ffmpeg and our own box reader.
-#include "MovieInspection.hpp"
+#include "MovieProbe.hpp"
 #include "MovieWriterTestSupport.hpp"
 #include "NalUnitLengthPrefixes.hpp"
 

@@ -1,4 +1,4 @@
-#include "MovieInspection.hpp"
+#include "MovieProbe.hpp"
 
 #include <gtest/gtest.h>
 
