@@ -74,17 +74,7 @@ std::shared_ptr<const Media::AudioFormatDescription> makeAudioFormatDescription(
     const UmberlinWire::AudioConfiguration& configuration) {
     if (!isSupportedAudioConfiguration(configuration)) throw NetworkCameraError::invalidAudioConfiguration();
     const auto channels = static_cast<std::uint32_t>(configuration.channelCount);
-    const Media::AudioStreamBasicDescription description{
-        .sampleRate = static_cast<double>(configuration.sampleRate),
-        .formatId = Media::audioFormatLinearPcm,
-        .formatFlags = Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked,
-        .bytesPerPacket = 2 * channels,
-        .framesPerPacket = 1,
-        .bytesPerFrame = 2 * channels,
-        .channelsPerFrame = channels,
-        .bitsPerChannel = 16,
-        .reserved = 0,
-    };
+    const auto description = Media::AudioStreamBasicDescription::linearPcm16(static_cast<double>(configuration.sampleRate), channels);
     auto created = Media::AudioFormatDescription::create(description);
     if (!created.succeeded()) throw NetworkCameraError::cannotCreateAudioFormatDescription(created.status);
     return created.object;

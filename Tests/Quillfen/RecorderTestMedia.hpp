@@ -31,15 +31,9 @@ inline std::shared_ptr<const Media::VideoFormatDescription> testVideoFormat() {
 
 inline std::shared_ptr<const Media::AudioFormatDescription> testAudioFormat(double sampleRate = 48000,
                                                                            std::uint32_t channels = 2) {
-    Media::AudioStreamBasicDescription description;
-    description.sampleRate = sampleRate;
-    description.formatId = Media::audioFormatLinearPcm;
-    description.formatFlags = Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked;
-    description.bytesPerPacket = description.bytesPerFrame = 2 * channels;
-    description.framesPerPacket = 1;
-    description.channelsPerFrame = channels;
-    description.bitsPerChannel = 16;
-    return Media::AudioFormatDescription::create(description).object;
+    return Media::AudioFormatDescription::create(
+               Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))
+        .object;
 }
 
 inline Media::MediaTime nanoseconds(std::int64_t value) { return Media::MediaTime::make(value, 1'000'000'000); }

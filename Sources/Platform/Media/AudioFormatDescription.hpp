@@ -24,6 +24,19 @@ struct AudioStreamBasicDescription {
     std::uint32_t bitsPerChannel = 0;
     std::uint32_t reserved = 0;
 
+    // Packed, interleaved, signed 16-bit little-endian linear PCM: the phone's audio.
+    static AudioStreamBasicDescription linearPcm16(double sampleRate, std::uint32_t channels) {
+        return {.sampleRate = sampleRate,
+                .formatId = audioFormatLinearPcm,
+                .formatFlags = audioFormatFlagIsSignedInteger | audioFormatFlagIsPacked,
+                .bytesPerPacket = 2 * channels,
+                .framesPerPacket = 1,
+                .bytesPerFrame = 2 * channels,
+                .channelsPerFrame = channels,
+                .bitsPerChannel = 16,
+                .reserved = 0};
+    }
+
     friend bool operator==(const AudioStreamBasicDescription&, const AudioStreamBasicDescription&) = default;
 };
 

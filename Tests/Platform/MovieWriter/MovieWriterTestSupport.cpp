@@ -48,15 +48,9 @@ EncodedVideo encodeVideo(const UmberlinTools::HevcEncoderSettings& settings, int
 }
 
 std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate, int channels) {
-    Media::AudioStreamBasicDescription description;
-    description.sampleRate = sampleRate;
-    description.formatId = Media::audioFormatLinearPcm;
-    description.formatFlags = Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked;
-    description.bytesPerPacket = description.bytesPerFrame = 2 * channels;
-    description.framesPerPacket = 1;
-    description.channelsPerFrame = channels;
-    description.bitsPerChannel = 16;
-    return Media::AudioFormatDescription::create(description).object;
+    return Media::AudioFormatDescription::create(
+               Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))
+        .object;
 }
 
 Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatDescription>& format, double startSeconds,
