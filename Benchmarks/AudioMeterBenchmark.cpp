@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-#include "AudioMeter.hpp"
+#include "Reception/AudioMeter.hpp"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // frames, cut by the parser, wrapped into sample buffers and handed to a callback, against
 // the bound of copying the same bytes once. Frame sizes span a small 720p delta frame to a
 // 4K key frame, delivered in receives of at most 1 MiB.
-#include "FakeNetworkConnection.hpp"
-#include "HevcEncoder.hpp"
-#include "ManualSerialQueue.hpp"
-#include "NetworkCameraReceiver.hpp"
+#include "Support/FakeNetworkConnection.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
+#include "Support/ManualSerialQueue.hpp"
+#include "Reception/NetworkCameraReceiver.hpp"
 
 #include <benchmark/benchmark.h>
 

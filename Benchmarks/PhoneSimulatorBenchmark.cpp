@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "HevcEncoder.hpp"
-#include "QuarterTurn.hpp"
-#include "SimulatedCamera.hpp"
-#include "TestPicturePainter.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
+#include "PhoneSimulator/QuarterTurn.hpp"
+#include "PhoneSimulator/SimulatedCamera.hpp"
+#include "PhoneSimulator/TestPicturePainter.hpp"
 
 using namespace UmberlinTools;
 

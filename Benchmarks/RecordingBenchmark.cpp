@@ -4,9 +4,9 @@
 // time finishing takes (the rewrite from fragmented to regular movie).
 //
 //   RecordingBenchmark [folder] [seconds]     (defaults: the temporary folder, 10 seconds)
-#include "AacTrackEncoder.hpp"
-#include "FfmpegMovieWriter.hpp"
-#include "HevcEncoder.hpp"
+#include "MovieWriter/AacTrackEncoder.hpp"
+#include "MovieWriter/FfmpegMovieWriter.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

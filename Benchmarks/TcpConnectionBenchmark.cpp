@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "TcpConnection.hpp"
-#include "ThreadSerialQueue.hpp"
+#include "Network/TcpConnection.hpp"
+#include "Dispatch/ThreadSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 

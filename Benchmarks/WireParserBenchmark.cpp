@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "WireBase64.hpp"
+#include "UmberlinWire/WireBase64.hpp"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "WireFraming.hpp"
+#include "UmberlinWire/WireFraming.hpp"
 
 namespace UmberlinWire {
 

@@ -1,4 +1,4 @@
-#include "WireFraming.hpp"
+#include "UmberlinWire/WireFraming.hpp"
 
 #include <array>
 

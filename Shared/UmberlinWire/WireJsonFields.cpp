@@ -1,4 +1,4 @@
-#include "WireJsonFields.hpp"
+#include "UmberlinWire/WireJsonFields.hpp"
 
 #include <cmath>
 

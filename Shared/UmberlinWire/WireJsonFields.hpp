@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "WireBase64.hpp"
-#include "WirePayloads.hpp"
+#include "UmberlinWire/WireBase64.hpp"
+#include "UmberlinWire/WirePayloads.hpp"
 
 namespace UmberlinWire::JsonFields {
 

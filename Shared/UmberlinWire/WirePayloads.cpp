@@ -1,8 +1,8 @@
-#include "WirePayloads.hpp"
+#include "UmberlinWire/WirePayloads.hpp"
 
 #include <array>
 
-#include "WireJsonFields.hpp"
+#include "UmberlinWire/WireJsonFields.hpp"
 
 namespace UmberlinWire {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "WireFraming.hpp"
+#include "UmberlinWire/WireFraming.hpp"
 
 namespace UmberlinWire {
 

@@ -1,4 +1,4 @@
-#include "WireStreamParser.hpp"
+#include "UmberlinWire/WireStreamParser.hpp"
 
 #include <algorithm>
 #include <cstring>

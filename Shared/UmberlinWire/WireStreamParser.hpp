@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "WireFraming.hpp"
+#include "UmberlinWire/WireFraming.hpp"
 
 namespace UmberlinWire {
 

@@ -1,4 +1,4 @@
-#include "WireFuzzChecks.hpp"
+#include "Fuzz/WireFuzzChecks.hpp"
 
 #include <algorithm>
 #include <optional>

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinWire::FuzzChecks {
 

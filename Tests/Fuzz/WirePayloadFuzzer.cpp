@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "WireFuzzChecks.hpp"
+#include "Fuzz/WireFuzzChecks.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

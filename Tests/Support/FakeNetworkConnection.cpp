@@ -1,4 +1,4 @@
-#include "FakeNetworkConnection.hpp"
+#include "Support/FakeNetworkConnection.hpp"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "NetworkConnection.hpp"
+#include "Network/NetworkConnection.hpp"
 
 namespace UmberlinPlatform {
 

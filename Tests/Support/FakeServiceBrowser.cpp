@@ -1,4 +1,4 @@
-#include "FakeServiceBrowser.hpp"
+#include "Support/FakeServiceBrowser.hpp"
 
 #include <gtest/gtest.h>
 

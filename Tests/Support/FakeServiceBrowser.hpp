@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ServiceBrowser.hpp"
+#include "Network/ServiceBrowser.hpp"
 
 namespace UmberlinPlatform {
 

@@ -1,6 +1,6 @@
-#include "HevcPictureDecoder.hpp"
+#include "Support/HevcPictureDecoder.hpp"
 
-#include "HevcConfigurationRecord.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

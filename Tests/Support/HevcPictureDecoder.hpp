@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace SimulatorTests {
 

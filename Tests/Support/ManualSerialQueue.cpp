@@ -1,4 +1,4 @@
-#include "ManualSerialQueue.hpp"
+#include "Support/ManualSerialQueue.hpp"
 
 #include <algorithm>
 #include <optional>

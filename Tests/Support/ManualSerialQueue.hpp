@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "SerialQueue.hpp"
+#include "Dispatch/SerialQueue.hpp"
 
 namespace UmberlinPlatform {
 

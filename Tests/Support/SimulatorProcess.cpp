@@ -1,4 +1,4 @@
-#include "SimulatorProcess.hpp"
+#include "Support/SimulatorProcess.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

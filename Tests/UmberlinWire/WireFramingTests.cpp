@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinWire {
 namespace {

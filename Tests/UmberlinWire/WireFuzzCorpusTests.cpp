@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-#include "WireFuzzChecks.hpp"
+#include "Fuzz/WireFuzzChecks.hpp"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "WireBase64.hpp"
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireBase64.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinWire {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinWire {
 namespace {

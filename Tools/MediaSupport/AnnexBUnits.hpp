@@ -2,7 +2,7 @@
 // encoders write) and big-endian length prefixes (what the phone sends on the wire).
 #pragma once
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 #include <cstdint>
 #include <vector>

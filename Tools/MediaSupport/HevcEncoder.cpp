@@ -1,6 +1,6 @@
-#include "HevcEncoder.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
-#include "AnnexBUnits.hpp"
+#include "MediaSupport/AnnexBUnits.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -16,7 +16,7 @@
 // order; with zero latency each encode() call normally returns exactly its own frame.
 #pragma once
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 #include <array>
 #include <cstdint>

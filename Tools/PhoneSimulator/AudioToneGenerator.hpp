@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinTools {
 

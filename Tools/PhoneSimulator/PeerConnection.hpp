@@ -4,7 +4,7 @@
 #include <chrono>
 #include <optional>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinTools {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "HevcEncoder.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 #include "QuarterTurn.hpp"
 
 namespace UmberlinTools {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinTools {
 

@@ -2,7 +2,7 @@
 // The phone's telemetry over time: an attitude that slowly rolls, pitches and turns, and a
 // battery that drains and, once low, charges back to full.
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace UmberlinTools {
 

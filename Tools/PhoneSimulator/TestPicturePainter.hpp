@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "HevcEncoder.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 #include "QuarterTurn.hpp"
 
 namespace UmberlinTools {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "HevcEncoder.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 #include "PeerConnection.hpp"
 #include "SimulatedCamera.hpp"
 #include "SimulatorOptions.hpp"

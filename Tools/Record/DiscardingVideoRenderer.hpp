@@ -1,7 +1,7 @@
 #pragma once
 // The preview of a session that has no window: frames are dropped as they arrive.
 
-#include "NetworkVideoRenderer.hpp"
+#include "Reception/NetworkVideoRenderer.hpp"
 
 namespace UmberlinRecord {
 

@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "AppIdentity.hpp"
+#include "Session/AppIdentity.hpp"
 #include "DiscardingVideoRenderer.hpp"
 #include "RecordOptions.hpp"
 #include "RecordSession.hpp"

@@ -10,10 +10,10 @@
 
 #include <memory>
 
-#include "CaptureSessionController.hpp"
-#include "CaptureSessionRegistry.hpp"
+#include "Session/CaptureSessionController.hpp"
+#include "Session/CaptureSessionRegistry.hpp"
 #include "RecordOptions.hpp"
-#include "RecordingDestinationStore.hpp"
+#include "Recording/RecordingDestinationStore.hpp"
 
 namespace UmberlinRecord {
 

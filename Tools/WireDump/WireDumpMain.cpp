@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace {
 

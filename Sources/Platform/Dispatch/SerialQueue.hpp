@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "WorkItem.hpp"
+#include "Dispatch/WorkItem.hpp"
 
 namespace UmberlinPlatform {
 

@@ -1,4 +1,4 @@
-#include "ThreadSerialQueue.hpp"
+#include "Dispatch/ThreadSerialQueue.hpp"
 
 #include <condition_variable>
 #include <deque>

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "SerialQueue.hpp"
+#include "Dispatch/SerialQueue.hpp"
 
 namespace UmberlinPlatform {
 

@@ -1,4 +1,4 @@
-#include "WorkItem.hpp"
+#include "Dispatch/WorkItem.hpp"
 
 namespace UmberlinPlatform {
 

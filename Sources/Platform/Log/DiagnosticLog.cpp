@@ -1,4 +1,4 @@
-#include "DiagnosticLog.hpp"
+#include "Log/DiagnosticLog.hpp"
 
 #include <unistd.h>
 

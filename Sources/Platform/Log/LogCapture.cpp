@@ -1,4 +1,4 @@
-#include "LogCapture.hpp"
+#include "Log/LogCapture.hpp"
 
 #include <algorithm>
 

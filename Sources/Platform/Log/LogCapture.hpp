@@ -8,7 +8,7 @@
 #include <vector>
 #include <condition_variable>
 
-#include "DiagnosticLog.hpp"
+#include "Log/DiagnosticLog.hpp"
 
 namespace UmberlinPlatform {
 

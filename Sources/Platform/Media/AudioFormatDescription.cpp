@@ -1,4 +1,4 @@
-#include "AudioFormatDescription.hpp"
+#include "Media/AudioFormatDescription.hpp"
 
 #include <cmath>
 #include <new>

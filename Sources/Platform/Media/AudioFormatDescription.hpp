@@ -2,8 +2,8 @@
 // interleaved signed 16-bit little-endian linear PCM.
 #pragma once
 
-#include "FormatDescription.hpp"
-#include "MediaStatus.hpp"
+#include "Media/FormatDescription.hpp"
+#include "Media/MediaStatus.hpp"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "BlockBuffer.hpp"
+#include "Media/BlockBuffer.hpp"
 
 #include <cstring>
 #include <new>

@@ -3,8 +3,8 @@
 // handing it to a sample buffer and never change it afterwards.
 #pragma once
 
-#include "MediaBytes.hpp"
-#include "MediaStatus.hpp"
+#include "Media/MediaBytes.hpp"
+#include "Media/MediaStatus.hpp"
 
 #include <cstddef>
 #include <memory>

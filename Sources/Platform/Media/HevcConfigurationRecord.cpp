@@ -1,4 +1,4 @@
-#include "HevcConfigurationRecord.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
 
 #include <array>
 #include <cstddef>

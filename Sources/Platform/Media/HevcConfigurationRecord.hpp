@@ -4,7 +4,7 @@
 // unchanged into the file.
 #pragma once
 
-#include "MediaBytes.hpp"
+#include "Media/MediaBytes.hpp"
 
 #include <optional>
 #include <span>

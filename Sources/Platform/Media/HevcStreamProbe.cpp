@@ -1,4 +1,4 @@
-#include "HevcStreamProbe.hpp"
+#include "Media/HevcStreamProbe.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -3,8 +3,8 @@
 // parsed the parameter sets, so no SPS parser of our own is needed.
 #pragma once
 
-#include "HevcConfigurationRecord.hpp"
-#include "MediaBytes.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
+#include "Media/MediaBytes.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "MediaTime.hpp"
+#include "Media/MediaTime.hpp"
 
 #include <algorithm>
 #include <cstdint>

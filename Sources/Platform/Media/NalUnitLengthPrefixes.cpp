@@ -1,4 +1,4 @@
-#include "NalUnitLengthPrefixes.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // big-endian number. Movie files allow 1-, 2- and 4-byte lengths only.
 #pragma once
 
-#include "MediaBytes.hpp"
+#include "Media/MediaBytes.hpp"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "SampleBuffer.hpp"
+#include "Media/SampleBuffer.hpp"
 
 #include <algorithm>
 #include <new>

@@ -5,12 +5,12 @@
 // changes it.
 #pragma once
 
-#include "AudioFormatDescription.hpp"
-#include "BlockBuffer.hpp"
-#include "FormatDescription.hpp"
-#include "MediaStatus.hpp"
-#include "MediaTime.hpp"
-#include "VideoFormatDescription.hpp"
+#include "Media/AudioFormatDescription.hpp"
+#include "Media/BlockBuffer.hpp"
+#include "Media/FormatDescription.hpp"
+#include "Media/MediaStatus.hpp"
+#include "Media/MediaTime.hpp"
+#include "Media/VideoFormatDescription.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "VideoFormatDescription.hpp"
+#include "Media/VideoFormatDescription.hpp"
 
-#include "HevcStreamProbe.hpp"
-#include "NalUnitLengthPrefixes.hpp"
+#include "Media/HevcStreamProbe.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
 
 #include <new>
 

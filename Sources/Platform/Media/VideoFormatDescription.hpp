@@ -3,11 +3,11 @@
 // configuration records for decoding and for movie files.
 #pragma once
 
-#include "FormatDescription.hpp"
-#include "HevcConfigurationRecord.hpp"
-#include "MediaBytes.hpp"
-#include "MediaStatus.hpp"
-#include "NalUnitLengthPrefixes.hpp"
+#include "Media/FormatDescription.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
+#include "Media/MediaBytes.hpp"
+#include "Media/MediaStatus.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
 
 #include <cstdint>
 #include <span>

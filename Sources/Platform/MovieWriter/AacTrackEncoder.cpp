@@ -1,6 +1,6 @@
-#include "AacTrackEncoder.hpp"
+#include "MovieWriter/AacTrackEncoder.hpp"
 
-#include "MovieWriterErrors.hpp"
+#include "MovieWriter/MovieWriterErrors.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -8,7 +8,7 @@
 // samples early (the encoder's priming); the movie's edit list hides that lead-in.
 #pragma once
 
-#include "MovieWriter.hpp"
+#include "MovieWriter/MovieWriter.hpp"
 
 #include <cstdint>
 #include <functional>

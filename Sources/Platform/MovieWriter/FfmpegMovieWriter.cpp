@@ -1,11 +1,11 @@
-#include "FfmpegMovieWriter.hpp"
+#include "MovieWriter/FfmpegMovieWriter.hpp"
 
-#include "AacTrackEncoder.hpp"
-#include "DiagnosticLog.hpp"
-#include "MovieDefragmenter.hpp"
-#include "MovieMuxer.hpp"
-#include "MovieWriterErrors.hpp"
-#include "NalUnitLengthPrefixes.hpp"
+#include "MovieWriter/AacTrackEncoder.hpp"
+#include "Log/DiagnosticLog.hpp"
+#include "MovieWriter/MovieDefragmenter.hpp"
+#include "MovieWriter/MovieMuxer.hpp"
+#include "MovieWriter/MovieWriterErrors.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
 
 extern "C" {
 #include <libavutil/log.h>

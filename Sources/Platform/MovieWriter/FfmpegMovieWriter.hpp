@@ -9,7 +9,7 @@
 // status to failed with the error; the file keeps every fragment written before it.
 #pragma once
 
-#include "MovieWriter.hpp"
+#include "MovieWriter/MovieWriter.hpp"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "MovieDefragmenter.hpp"
+#include "MovieWriter/MovieDefragmenter.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,6 +1,6 @@
-#include "MovieMuxer.hpp"
+#include "MovieWriter/MovieMuxer.hpp"
 
-#include "MovieWriterErrors.hpp"
+#include "MovieWriter/MovieWriterErrors.hpp"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -9,7 +9,7 @@
 //   ftyp | moov (track headers, hvcC, esds, edit lists) | moof mdat | moof mdat | ... | mfra
 #pragma once
 
-#include "MovieWriter.hpp"
+#include "MovieWriter/MovieWriter.hpp"
 
 #include <array>
 #include <cstdint>

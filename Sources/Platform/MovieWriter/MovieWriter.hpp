@@ -7,10 +7,10 @@
 // end the session, finishWriting (asynchronous). cancelWriting stops at any point.
 #pragma once
 
-#include "AudioFormatDescription.hpp"
-#include "MediaTime.hpp"
-#include "SampleBuffer.hpp"
-#include "VideoFormatDescription.hpp"
+#include "Media/AudioFormatDescription.hpp"
+#include "Media/MediaTime.hpp"
+#include "Media/SampleBuffer.hpp"
+#include "Media/VideoFormatDescription.hpp"
 
 #include <cstdint>
 #include <filesystem>

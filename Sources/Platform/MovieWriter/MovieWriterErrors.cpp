@@ -1,4 +1,4 @@
-#include "MovieWriterErrors.hpp"
+#include "MovieWriter/MovieWriterErrors.hpp"
 
 extern "C" {
 #include <libavutil/error.h>

@@ -2,7 +2,7 @@
 // (an errno behind an FFmpeg error code) as the underlying error.
 #pragma once
 
-#include "MovieWriter.hpp"
+#include "MovieWriter/MovieWriter.hpp"
 
 namespace UmberlinPlatform {
 

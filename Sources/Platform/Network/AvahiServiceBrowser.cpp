@@ -1,4 +1,4 @@
-#include "AvahiServiceBrowser.hpp"
+#include "Network/AvahiServiceBrowser.hpp"
 
 #include <avahi-client/client.h>
 #include <avahi-client/lookup.h>
@@ -9,9 +9,9 @@
 #include <mutex>
 #include <tuple>
 
-#include "BrowseResultSet.hpp"
-#include "NetworkErrors.hpp"
-#include "NetworkInterfaceClassifier.hpp"
+#include "Network/BrowseResultSet.hpp"
+#include "Network/NetworkErrors.hpp"
+#include "Network/NetworkInterfaceClassifier.hpp"
 
 namespace UmberlinPlatform {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "ServiceBrowser.hpp"
+#include "Network/ServiceBrowser.hpp"
 
 namespace UmberlinPlatform {
 

@@ -1,4 +1,4 @@
-#include "BrowseResultSet.hpp"
+#include "Network/BrowseResultSet.hpp"
 
 #include <algorithm>
 #include <map>

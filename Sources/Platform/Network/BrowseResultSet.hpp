@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ServiceBrowser.hpp"
+#include "Network/ServiceBrowser.hpp"
 
 namespace UmberlinPlatform {
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "NetworkTypes.hpp"
-#include "SerialQueue.hpp"
+#include "Network/NetworkTypes.hpp"
+#include "Dispatch/SerialQueue.hpp"
 
 namespace UmberlinPlatform {
 

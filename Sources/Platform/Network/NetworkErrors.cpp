@@ -1,4 +1,4 @@
-#include "NetworkErrors.hpp"
+#include "Network/NetworkErrors.hpp"
 
 #include <cctype>
 #include <cstring>

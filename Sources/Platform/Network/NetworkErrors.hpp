@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "NetworkTypes.hpp"
+#include "Network/NetworkTypes.hpp"
 
 namespace UmberlinPlatform {
 

@@ -1,4 +1,4 @@
-#include "NetworkInterfaceClassifier.hpp"
+#include "Network/NetworkInterfaceClassifier.hpp"
 
 #include <linux/ethtool.h>
 #include <linux/sockios.h>

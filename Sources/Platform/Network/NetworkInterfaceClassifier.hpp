@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "NetworkTypes.hpp"
+#include "Network/NetworkTypes.hpp"
 
 namespace UmberlinPlatform {
 

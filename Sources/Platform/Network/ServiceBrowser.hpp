@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "NetworkTypes.hpp"
-#include "SerialQueue.hpp"
+#include "Network/NetworkTypes.hpp"
+#include "Dispatch/SerialQueue.hpp"
 
 namespace UmberlinPlatform {
 

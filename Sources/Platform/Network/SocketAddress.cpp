@@ -1,4 +1,4 @@
-#include "SocketAddress.hpp"
+#include "Network/SocketAddress.hpp"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "NetworkErrors.hpp"
+#include "Network/NetworkErrors.hpp"
 
 namespace UmberlinPlatform {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "NetworkTypes.hpp"
+#include "Network/NetworkTypes.hpp"
 
 namespace UmberlinPlatform {
 

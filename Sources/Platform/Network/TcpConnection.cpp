@@ -1,4 +1,4 @@
-#include "TcpConnection.hpp"
+#include "Network/TcpConnection.hpp"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "NetworkErrors.hpp"
-#include "SocketAddress.hpp"
+#include "Network/NetworkErrors.hpp"
+#include "Network/SocketAddress.hpp"
 
 namespace UmberlinPlatform {
 namespace {

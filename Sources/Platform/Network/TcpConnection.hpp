@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "NetworkConnection.hpp"
+#include "Network/NetworkConnection.hpp"
 
 namespace UmberlinPlatform {
 

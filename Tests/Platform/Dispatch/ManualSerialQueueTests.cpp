@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ManualSerialQueue.hpp"
+#include "Support/ManualSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "ThreadSerialQueue.hpp"
+#include "Dispatch/ThreadSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;

@@ -3,8 +3,8 @@
 #include <thread>
 #include <vector>
 
-#include "DiagnosticLog.hpp"
-#include "LogCapture.hpp"
+#include "Log/DiagnosticLog.hpp"
+#include "Log/LogCapture.hpp"
 
 using namespace UmberlinPlatform;
 

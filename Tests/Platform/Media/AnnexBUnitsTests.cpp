@@ -1,4 +1,4 @@
-#include "AnnexBUnits.hpp"
+#include "MediaSupport/AnnexBUnits.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "HevcConfigurationRecord.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
 #include "HevcTestStreams.hpp"
-#include "NalUnitLengthPrefixes.hpp"
-#include "VideoFormatDescription.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
+#include "Media/VideoFormatDescription.hpp"
 
 #include <gtest/gtest.h>
 

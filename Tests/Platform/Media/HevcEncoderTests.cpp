@@ -1,5 +1,5 @@
-#include "AnnexBUnits.hpp"
-#include "HevcEncoder.hpp"
+#include "MediaSupport/AnnexBUnits.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
 #include <gtest/gtest.h>
 

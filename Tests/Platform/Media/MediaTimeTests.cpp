@@ -1,4 +1,4 @@
-#include "MediaTime.hpp"
+#include "Media/MediaTime.hpp"
 
 #include <gtest/gtest.h>
 

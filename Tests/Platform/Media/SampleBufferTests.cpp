@@ -1,6 +1,6 @@
-#include "AudioFormatDescription.hpp"
-#include "BlockBuffer.hpp"
-#include "SampleBuffer.hpp"
+#include "Media/AudioFormatDescription.hpp"
+#include "Media/BlockBuffer.hpp"
+#include "Media/SampleBuffer.hpp"
 
 #include <gtest/gtest.h>
 

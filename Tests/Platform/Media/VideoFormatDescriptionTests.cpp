@@ -1,5 +1,5 @@
 #include "HevcTestStreams.hpp"
-#include "VideoFormatDescription.hpp"
+#include "Media/VideoFormatDescription.hpp"
 
 #include <gtest/gtest.h>
 

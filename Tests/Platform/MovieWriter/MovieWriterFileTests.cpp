@@ -1,7 +1,7 @@
 // Movies written by the real writer, read back by ffprobe, ffmpeg and our own box reader.
 #include "MovieProbe.hpp"
 #include "MovieWriterTestSupport.hpp"
-#include "NalUnitLengthPrefixes.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // the recorder drives it.
 #pragma once
 
-#include "FfmpegMovieWriter.hpp"
-#include "HevcEncoder.hpp"
-#include "MovieWriter.hpp"
+#include "MovieWriter/FfmpegMovieWriter.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
+#include "MovieWriter/MovieWriter.hpp"
 
 #include <chrono>
 #include <filesystem>

@@ -19,9 +19,9 @@
 #include <mutex>
 #include <thread>
 
-#include "AvahiServiceBrowser.hpp"
-#include "TcpConnection.hpp"
-#include "ThreadSerialQueue.hpp"
+#include "Network/AvahiServiceBrowser.hpp"
+#include "Network/TcpConnection.hpp"
+#include "Dispatch/ThreadSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "BrowseResultSet.hpp"
+#include "Network/BrowseResultSet.hpp"
 
 using namespace UmberlinPlatform;
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "NetworkInterfaceClassifier.hpp"
+#include "Network/NetworkInterfaceClassifier.hpp"
 
 using namespace UmberlinPlatform;
 namespace fs = std::filesystem;

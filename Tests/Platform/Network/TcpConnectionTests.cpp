@@ -11,8 +11,8 @@
 #include <net/if.h>
 #include <thread>
 
-#include "TcpConnection.hpp"
-#include "ThreadSerialQueue.hpp"
+#include "Network/TcpConnection.hpp"
+#include "Dispatch/ThreadSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;

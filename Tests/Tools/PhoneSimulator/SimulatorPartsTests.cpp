@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "AudioStream.hpp"
-#include "AudioToneGenerator.hpp"
-#include "FaultTimeline.hpp"
-#include "SimulatedCamera.hpp"
-#include "SimulatorOptions.hpp"
-#include "VideoStream.hpp"
+#include "PhoneSimulator/AudioStream.hpp"
+#include "PhoneSimulator/AudioToneGenerator.hpp"
+#include "PhoneSimulator/FaultTimeline.hpp"
+#include "PhoneSimulator/SimulatedCamera.hpp"
+#include "PhoneSimulator/SimulatorOptions.hpp"
+#include "PhoneSimulator/VideoStream.hpp"
 
 namespace SimulatorTests {
 namespace {

@@ -8,8 +8,8 @@
 #include <ostream>
 #include <vector>
 
-#include "QuarterTurn.hpp"
-#include "TestPicturePainter.hpp"
+#include "PhoneSimulator/QuarterTurn.hpp"
+#include "PhoneSimulator/TestPicturePainter.hpp"
 
 namespace SimulatorTests {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "HevcPictureDecoder.hpp"
+#include "Support/HevcPictureDecoder.hpp"
 #include "SimulatorTestSupport.hpp"
 
 namespace SimulatorTests {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SimulatorProcess.hpp"
+#include "Support/SimulatorProcess.hpp"
 #include "WireTestClient.hpp"
 
 namespace SimulatorTests {

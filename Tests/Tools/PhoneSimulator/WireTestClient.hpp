@@ -8,7 +8,7 @@
 #include <deque>
 #include <optional>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace SimulatorTests {
 

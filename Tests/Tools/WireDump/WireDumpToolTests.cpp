@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "WireProtocol.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
 
 namespace {
 

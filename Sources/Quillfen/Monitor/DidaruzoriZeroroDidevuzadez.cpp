@@ -1,0 +1,153 @@
+#include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
+
+#include <QMetaType>
+#include <QVariant>
+
+namespace Quillfen {
+
+namespace {
+
+constexpr const char* horizontallyMirroredKey = "monitor.mirrored";
+constexpr const char* verticallyMirroredKey = "monitor.mirroredVertical";
+constexpr const char* gridKey = "monitor.grid";
+constexpr const char* levelKey = "monitor.level";
+constexpr const char* audioMeterKey = "monitor.audioMeter";
+constexpr const char* imageSettingsKey = "monitor.imageSettings";
+constexpr const char* speedMultiplierKey = "teleprompter.speedMultiplier";
+constexpr const char* textSizeKey = "teleprompter.textSize";
+constexpr const char* textColorKey = "teleprompter.textColor";
+constexpr const char* shadowStrengthKey = "teleprompter.shadowStrength";
+constexpr const char* shadowColorKey = "teleprompter.shadowColor";
+constexpr const char* backdropOpacityKey = "teleprompter.backdropOpacity";
+constexpr const char* lineSpacingKey = "teleprompter.lineSpacing";
+constexpr const char* textAlignmentKey = "teleprompter.textAlignment";
+
+bool isNumber(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A stored value as a number, the way user defaults read one: booleans are 1 or 0, texts
+// "true" and "yes" are 1, other texts are read as numbers, and anything unreadable is 0.
+// A text settings file hands every value back as a text ("true", "0", "38.5").
+double storedNumber(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::Bool) return value.toBool() ? 1 : 0;
+    if (isNumber(value)) return value.toDouble();
+    const QString text = value.toString().trimmed().toLower();
+    if (text == "true" || text == "yes") return 1;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    return ok ? number : 0;
+}
+
+// Only an absent key takes the default; a stored value of any kind is converted.
+bool readBool(const QSettings& defaults, const char* key, bool fallback) {
+    const QVariant value = defaults.value(key);
+    return value.isValid() ? storedNumber(value) != 0 : fallback;
+}
+
+double readDouble(const QSettings& defaults, const char* key, double fallback) {
+    const QVariant value = defaults.value(key);
+    return value.isValid() ? storedNumber(value) : fallback;
+}
+
+QString readString(const QSettings& defaults, const char* key, const QString& fallback) {
+    const QVariant value = defaults.value(key);
+    if (value.metaType().id() == QMetaType::QString || isNumber(value)) return value.toString();
+    return fallback;  // absent, or a kind of value that is no text (a list, bytes)
+}
+
+}  // namespace
+
+DidaruzoriZeroroDidevuzadez::DidaruzoriZeroroDidevuzadez(QSettings& defaults, QObject* parent)
+    : QObject(parent),
+      defaults_(defaults),
+      isHorizontallyMirrored_(readBool(defaults, horizontallyMirroredKey, false)),
+      isVerticallyMirrored_(readBool(defaults, verticallyMirroredKey, false)),
+      showsGrid_(readBool(defaults, gridKey, true)),
+      showsLevel_(readBool(defaults, levelKey, false)),
+      showsAudioMeter_(readBool(defaults, audioMeterKey, true)),
+      showsImageSettings_(readBool(defaults, imageSettingsKey, true)),
+      teleprompterSpeedMultiplier_(readDouble(defaults, speedMultiplierKey, 1.0)),
+      teleprompterTextSize_(readDouble(defaults, textSizeKey, 38.0)),
+      teleprompterTextColor_(readString(defaults, textColorKey, "#FFFFFF")),
+      teleprompterShadowStrength_(readDouble(defaults, shadowStrengthKey, 1.0)),
+      teleprompterShadowColor_(readString(defaults, shadowColorKey, "#000000")),
+      teleprompterBackdropOpacity_(readDouble(defaults, backdropOpacityKey, 0.0)),
+      teleprompterLineSpacing_(readDouble(defaults, lineSpacingKey, 10.0)),
+      teleprompterTextAlignment_(readString(defaults, textAlignmentKey, "leading")) {}
+
+template <typename Value, typename Argument>
+void DidaruzoriZeroroDidevuzadez::assign(Value& field, const Value& value, const char* key,
+                                         void (DidaruzoriZeroroDidevuzadez::*changed)(Argument)) {
+    field = value;
+    emit(this->*changed)(field);
+    defaults_.setValue(key, field);
+}
+
+void DidaruzoriZeroroDidevuzadez::setHorizontallyMirrored(bool value) {
+    assign(isHorizontallyMirrored_, value, horizontallyMirroredKey, &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setVerticallyMirrored(bool value) {
+    assign(isVerticallyMirrored_, value, verticallyMirroredKey, &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsGrid(bool value) {
+    assign(showsGrid_, value, gridKey, &DidaruzoriZeroroDidevuzadez::showsGridChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsLevel(bool value) {
+    assign(showsLevel_, value, levelKey, &DidaruzoriZeroroDidevuzadez::showsLevelChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsAudioMeter(bool value) {
+    assign(showsAudioMeter_, value, audioMeterKey, &DidaruzoriZeroroDidevuzadez::showsAudioMeterChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsImageSettings(bool value) {
+    assign(showsImageSettings_, value, imageSettingsKey, &DidaruzoriZeroroDidevuzadez::showsImageSettingsChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterSpeedMultiplier(double value) {
+    assign(teleprompterSpeedMultiplier_, value, speedMultiplierKey, &DidaruzoriZeroroDidevuzadez::teleprompterSpeedMultiplierChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterTextSize(double value) {
+    assign(teleprompterTextSize_, value, textSizeKey, &DidaruzoriZeroroDidevuzadez::teleprompterTextSizeChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterTextColor(const QString& value) {
+    assign(teleprompterTextColor_, value, textColorKey, &DidaruzoriZeroroDidevuzadez::teleprompterTextColorChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterShadowStrength(double value) {
+    assign(teleprompterShadowStrength_, value, shadowStrengthKey, &DidaruzoriZeroroDidevuzadez::teleprompterShadowStrengthChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterShadowColor(const QString& value) {
+    assign(teleprompterShadowColor_, value, shadowColorKey, &DidaruzoriZeroroDidevuzadez::teleprompterShadowColorChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterBackdropOpacity(double value) {
+    assign(teleprompterBackdropOpacity_, value, backdropOpacityKey, &DidaruzoriZeroroDidevuzadez::teleprompterBackdropOpacityChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterLineSpacing(double value) {
+    assign(teleprompterLineSpacing_, value, lineSpacingKey, &DidaruzoriZeroroDidevuzadez::teleprompterLineSpacingChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setTeleprompterTextAlignment(const QString& value) {
+    assign(teleprompterTextAlignment_, value, textAlignmentKey, &DidaruzoriZeroroDidevuzadez::teleprompterTextAlignmentChanged);
+}
+
+}  // namespace Quillfen

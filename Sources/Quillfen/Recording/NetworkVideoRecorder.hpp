@@ -1,0 +1,146 @@
+#pragma once
+// Records the phone's live stream into one QuickTime movie per recording: the HEVC video passed
+// through untouched, the phone's PCM audio encoded to AAC. The file opens on the first key frame
+// that arrives while the audio format is known; every timestamp is moved so the movie starts at
+// zero, and the audio is placed on the video's time line (or, when the phone's audio clock is
+// clearly independent, started at zero). Stopping drains the waiting audio and finalises the
+// file; a change of the audio format finalises it too. Storage that cannot keep up fails the
+// recording with a diagnostic text rather than losing media silently.
+//
+// All state lives on the recorder's own serial queue; the public operations may be called from
+// any thread and only enqueue work that holds the recorder weakly. Callbacks run on the queue.
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Media/AudioFormatDescription.hpp"
+#include "Media/MediaTime.hpp"
+#include "MovieWriter/MovieWriter.hpp"
+#include "Recording/RecordingError.hpp"
+#include "Media/SampleBuffer.hpp"
+#include "Dispatch/SerialQueue.hpp"
+
+namespace Quillfen {
+
+// The platform services a recorder runs on.
+struct NetworkVideoRecorderPorts {
+    std::shared_ptr<UmberlinPlatform::SerialQueue> queue;
+    UmberlinPlatform::MovieWriterFactory makeWriter;
+};
+
+// A worker-thread queue labelled "org.umberlin.rezuvidodo.video-recorder" and the FFmpeg writer.
+NetworkVideoRecorderPorts systemNetworkVideoRecorderPorts();
+
+class NetworkVideoRecorder : public std::enable_shared_from_this<NetworkVideoRecorder> {
+    struct ConstructionToken {};
+
+public:
+    class State {
+    public:
+        enum class Kind { waitingForKeyFrame, recording, finishing, failed, idle };
+
+        static State idle() { return State(Kind::idle, {}, {}); }
+        static State waitingForKeyFrame(std::filesystem::path url) { return State(Kind::waitingForKeyFrame, std::move(url), {}); }
+        static State recording(std::filesystem::path url) { return State(Kind::recording, std::move(url), {}); }
+        static State finishing(std::filesystem::path url) { return State(Kind::finishing, std::move(url), {}); }
+        static State failed(std::string message) { return State(Kind::failed, {}, std::move(message)); }
+
+        Kind kind() const { return kind_; }
+        // The movie of waitingForKeyFrame, recording and finishing; empty otherwise.
+        const std::filesystem::path& url() const { return url_; }
+        // The diagnostic text of failed; empty otherwise.
+        const std::string& message() const { return message_; }
+
+        friend bool operator==(const State&, const State&) = default;
+
+    private:
+        State(Kind kind, std::filesystem::path url, std::string message)
+            : kind_(kind), url_(std::move(url)), message_(std::move(message)) {}
+
+        Kind kind_;
+        std::filesystem::path url_;
+        std::string message_;
+    };
+
+    static constexpr int maximumPendingAudioBufferCount = 256;
+
+    static std::shared_ptr<NetworkVideoRecorder> create(NetworkVideoRecorderPorts ports);
+    NetworkVideoRecorder(ConstructionToken, NetworkVideoRecorderPorts ports);
+    NetworkVideoRecorder(const NetworkVideoRecorder&) = delete;
+    NetworkVideoRecorder& operator=(const NetworkVideoRecorder&) = delete;
+
+    // Set before the first operation; called on the recorder's queue.
+    std::function<void(const State&)> onStateChanged;
+    std::function<void(double seconds)> onDurationChanged;  // once per whole second written
+    std::function<void(const std::filesystem::path&)> onFinished;
+
+    // Arms a recording into `to`, the video turned by `rotationAngleDegrees` (snapped to a
+    // quarter turn). Ignored while armed, recording or finishing; clears a failure first.
+    void prepare(std::filesystem::path to, int rotationAngleDegrees);
+    // A compressed HEVC buffer carrying its format description.
+    void append(Media::SampleBufferRef sampleBuffer, bool isKeyFrame);
+    // A PCM buffer; its format, when it carries one, is checked for a change first.
+    void appendAudio(Media::SampleBufferRef sampleBuffer);
+    // The phone audio's format, or none when it is no longer known.
+    void updateAudioFormat(std::shared_ptr<const Media::AudioFormatDescription> formatDescription);
+    // Ends the recording (or disarms) and calls `completion` on the queue once at rest (idle or
+    // failed); directly if the recorder is gone by then. Completions run in the order of the calls.
+    void stop(std::function<void()> completion = {});
+    // Takes a failed recorder back to idle.
+    void resetFailure();
+
+private:
+    template <typename Work>
+    void enqueue(Work work);
+
+    void setState(State state);
+    void prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees);
+    void appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame);
+    void appendAudioBufferOnQueue(const Media::SampleBufferRef& sampleBuffer);
+
+    // Throwing (RecordingError or MovieWriterError).
+    void beginWriting(const Media::SampleBuffer& keyFrame);
+    void appendOnQueue(const Media::SampleBuffer& sampleBuffer);
+    void appendAudioOnQueue(const Media::SampleBuffer& sampleBuffer);
+    void drainPendingAudioOnQueue(UmberlinPlatform::MovieWriter& writer, UmberlinPlatform::MovieWriterInput& audioInput);
+
+    void scheduleAudioDrain();
+    void updateAudioFormatOnQueue(const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription);
+    void finishOnQueue();
+    void finalizeWriterOnQueue();
+    void writerFinishedOnQueue(const std::shared_ptr<UmberlinPlatform::MovieWriter>& writer, const std::filesystem::path& url);
+    void completeStopRequests();
+    void failOnQueue(const RecorderFailure& failure);
+    void resetWriter();
+    void resetFailureOnQueue();
+    void publishDurationOnQueue();
+
+    // Runs throwing work; a failure goes to failOnQueue. False when it failed.
+    template <typename Work>
+    bool runOrFail(Work work);
+
+    std::shared_ptr<UmberlinPlatform::SerialQueue> queue_;
+    UmberlinPlatform::MovieWriterFactory makeWriter_;
+    State state_ = State::idle();
+    std::shared_ptr<UmberlinPlatform::MovieWriter> writer_;
+    std::shared_ptr<UmberlinPlatform::MovieWriterInput> videoInput_;
+    std::shared_ptr<UmberlinPlatform::MovieWriterInput> audioInput_;
+    std::shared_ptr<const Media::AudioFormatDescription> audioFormatDescription_;
+    std::optional<std::filesystem::path> outputURL_;
+    int rotationAngleDegrees_ = 0;
+    std::optional<Media::MediaTime> sourceStartTime_;
+    std::optional<Media::MediaTime> audioSourceStartTime_;
+    Media::MediaTime lastOutputTime_ = Media::MediaTime::zero();
+    std::int64_t lastPublishedSecond_ = -1;
+    std::deque<Media::SampleBufferRef> pendingAudioSamples_;  // rebased, oldest first
+    bool audioDrainScheduled_ = false;
+    std::vector<std::function<void()>> stopCompletions_;
+};
+
+}  // namespace Quillfen

@@ -1,0 +1,19 @@
+#pragma once
+// Who the application is to the system: the names under which Qt keeps its user defaults
+// (QSettings), shared by the monitor and the command-line recorder so both see the same
+// recording folders and preferences.
+
+#include "Dispatch/SerialQueue.hpp"
+
+namespace Quillfen {
+
+inline constexpr const char* applicationOrganizationName = "Umberlin";
+inline constexpr const char* applicationName = "Umberlin Rezuvidodo";
+
+// Sets the names on the running QCoreApplication.
+void applyApplicationIdentity();
+
+// Runs work on the Qt main thread's event loop, in the order posted.
+UmberlinPlatform::PostToMain qtPostToMain();
+
+}  // namespace Quillfen

@@ -1,0 +1,556 @@
+#include "Session/CaptureSessionController.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "Session/CameraExposurePresets.hpp"
+
+namespace Quillfen {
+
+using UmberlinWire::CameraControlCommand;
+using UmberlinWire::CameraControlStatus;
+using UmberlinWire::CameraExposureMode;
+using UmberlinWire::CameraFocusMode;
+
+namespace {
+
+std::string_view transportWordFor(CaptureSource::Kind kind) {
+    return kind == CaptureSource::Kind::wiredCamera ? "USB" : "Wi-Fi";
+}
+
+CaptureSource::Kind sourceKind(NetworkCameraService::Transport transport) {
+    return transport == NetworkCameraService::Transport::wired ? CaptureSource::Kind::wiredCamera
+                                                               : CaptureSource::Kind::wirelessCamera;
+}
+
+// Raises to the minimum first, then lowers to the maximum: with bounds the wrong way round,
+// the maximum wins.
+double clamp(double value, double minimum, double maximum) { return std::min(std::max(value, minimum), maximum); }
+
+}  // namespace
+
+CaptureSessionController::CaptureSessionController(CaptureSessionControllerParts parts, QObject* parent)
+    : QObject(parent),
+      streamReceiver_(std::move(parts.receiver)),
+      streamRenderer_(std::move(parts.renderer)),
+      streamRecorder_(std::move(parts.recorder)),
+      postToMain_(std::move(parts.postToMain)) {
+    configureStreamReceiver();
+    configureStreamRecorder();
+}
+
+CaptureSessionController::~CaptureSessionController() { streamReceiver_->disconnect(); }
+
+template <typename T>
+void CaptureSessionController::assign(T& field, T value, void (CaptureSessionController::*changed)()) {
+    if (field == value) return;
+    field = std::move(value);
+    (this->*changed)();
+}
+
+CaptureSessionController::MainThreadHop CaptureSessionController::mainThreadHop() {
+    return MainThreadHop{postToMain_, lifetime_, this};
+}
+
+// Called from the receiver's and the recorder's queues: it touches nothing of the controller
+// there, so a controller released meanwhile is never read off the main thread.
+void CaptureSessionController::MainThreadHop::operator()(std::function<void(CaptureSessionController&)> work,
+                                                         bool ifSelected) const {
+    post([alive = alive, controller = controller, work = std::move(work), ifSelected] {
+        if (alive.expired()) return;
+        if (ifSelected && !controller->selectedSourceKind()) return;
+        work(*controller);
+    });
+}
+
+// Media goes from the receiver's queue straight to the recorder and the renderer; the rest
+// reaches the controller on the main thread.
+void CaptureSessionController::configureStreamReceiver() {
+    NetworkCameraReceiver& receiver = *streamReceiver_;
+    const MainThreadHop onMain = mainThreadHop();
+    const std::weak_ptr<NetworkVideoRecorder> recorder = streamRecorder_;
+    const std::weak_ptr<NetworkVideoRenderer> renderer = streamRenderer_;
+
+    receiver.onServicesChanged = [onMain](const std::vector<NetworkCameraService>& services) {
+        onMain([services](CaptureSessionController& self) {
+            self.streamServices_ = services;
+            self.rebuildSources();
+        }, false);
+    };
+    receiver.onStateChanged = [onMain](const NetworkCameraReceiver::State& state) {
+        onMain([state](CaptureSessionController& self) { self.handleReceiverState(state); }, true);
+    };
+    receiver.onStreamInfoChanged = [onMain](const UmberlinWire::Hello& hello) {
+        onMain([hello](CaptureSessionController& self) { self.handleStreamInfo(hello); }, true);
+    };
+    receiver.onOrientationChanged = [onMain](const UmberlinWire::VideoOrientation& orientation) {
+        onMain([angle = orientation.rotationAngleDegrees](CaptureSessionController& self) {
+            self.assign(self.streamRotationAngleDegrees_, normalizedRotation(angle),
+                        &CaptureSessionController::streamRotationAngleDegreesChanged);
+        }, true);
+    };
+    receiver.onDeviceStatusChanged = [onMain](const UmberlinWire::DeviceStatus& status) {
+        onMain([status](CaptureSessionController& self) {
+            self.assign(self.deviceStatus_, std::optional(status), &CaptureSessionController::deviceStatusChanged);
+        }, true);
+    };
+    receiver.onCameraControlStatusChanged = [onMain](const CameraControlStatus& status) {
+        onMain([status](CaptureSessionController& self) {
+            self.assign(self.cameraControlStatus_, std::optional(status), &CaptureSessionController::cameraControlStatusChanged);
+        }, true);
+    };
+    receiver.onFormatChanged = [recorder, renderer] {
+        if (auto strong = recorder.lock()) strong->stop();
+        if (auto strong = renderer.lock()) strong->flush();
+    };
+    receiver.onAudioFormatChanged = [recorder](const std::shared_ptr<const Media::AudioFormatDescription>& format,
+                                               const UmberlinWire::AudioConfiguration&) {
+        if (auto strong = recorder.lock()) strong->updateAudioFormat(format);
+    };
+    receiver.onFirstFrameReceived = [onMain] {
+        onMain([](CaptureSessionController& self) {
+            self.assign(self.isRunning_, true, &CaptureSessionController::isRunningChanged);
+            self.assign(self.message_,
+                        "Live over " + self.transportWord() + " \u00B7 " +
+                            self.streamDescription_.value_or("HEVC camera stream"),
+                        &CaptureSessionController::messageChanged);
+        }, true);
+    };
+    receiver.onSampleBuffer = [recorder, renderer](const Media::SampleBufferRef& buffer, bool isKeyFrame) {
+        if (auto strong = recorder.lock()) strong->append(buffer, isKeyFrame);
+        if (auto strong = renderer.lock()) strong->enqueue(buffer, isKeyFrame);
+    };
+    receiver.onAudioSampleBuffer = [onMain, recorder](const Media::SampleBufferRef& buffer) {
+        if (auto strong = recorder.lock()) strong->appendAudio(buffer);
+        onMain([](CaptureSessionController& self) {
+            self.assign(self.phoneAudioAvailable_, true, &CaptureSessionController::phoneAudioAvailableChanged);
+        }, true);
+    };
+    receiver.onAudioMeterChanged = [onMain](const AudioMeterReading& reading) {
+        onMain([reading](CaptureSessionController& self) {
+            self.assign(self.phoneAudioReading_, reading, &CaptureSessionController::phoneAudioReadingChanged);
+        }, true);
+    };
+}
+
+void CaptureSessionController::configureStreamRecorder() {
+    NetworkVideoRecorder& recorder = *streamRecorder_;
+    const MainThreadHop onMain = mainThreadHop();
+    recorder.onStateChanged = [onMain](const NetworkVideoRecorder::State& state) {
+        onMain([state](CaptureSessionController& self) { self.handleRecorderState(state); }, false);
+    };
+    recorder.onDurationChanged = [onMain](double seconds) {
+        onMain([seconds](CaptureSessionController& self) {
+            self.assign(self.recordingDuration_, seconds, &CaptureSessionController::recordingDurationChanged);
+        }, false);
+    };
+    recorder.onFinished = [onMain](const std::filesystem::path& url) {
+        onMain([url](CaptureSessionController& self) {
+            self.assign(self.lastRecordingURL_, std::optional(url), &CaptureSessionController::lastRecordingURLChanged);
+            self.assign(self.recordingMessage_, std::optional("Saved " + url.filename().string()),
+                        &CaptureSessionController::recordingMessageChanged);
+        }, false);
+    };
+}
+
+void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::State& state) {
+    using Kind = NetworkCameraReceiver::State::Kind;
+    switch (state.kind()) {
+        case Kind::connecting:
+            assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
+            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+            clearSourceTelemetry();
+            assign(message_, "Connecting to " + state.text() + " over " + transportWord() + "\u2026",
+                   &CaptureSessionController::messageChanged);
+            break;
+        case Kind::connected:
+            assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
+            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+            assign(message_, "Connected to " + state.text() + " over " + transportWord() + "; waiting for video\u2026",
+                   &CaptureSessionController::messageChanged);
+            break;
+        case Kind::failed:
+            streamRecorder_->stop();
+            assign(localNetworkAccessDenied_, state.text().find("Local Network") != std::string::npos,
+                   &CaptureSessionController::localNetworkAccessDeniedChanged);
+            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+            streamDescription_.reset();
+            clearSourceTelemetry();
+            streamRenderer_->flush();
+            assign(message_, transportWord() + " camera error: " + state.text(), &CaptureSessionController::messageChanged);
+            break;
+        case Kind::idle:
+        case Kind::browsing:
+            streamRecorder_->stop();
+            assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
+            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+            streamDescription_.reset();
+            clearSourceTelemetry();
+            assign(message_, std::string("Waiting for Umberlin Capture to broadcast\u2026"),
+                   &CaptureSessionController::messageChanged);
+            break;
+    }
+}
+
+void CaptureSessionController::handleStreamInfo(const UmberlinWire::Hello& hello) {
+    assign(connectedSourceID_, std::optional(hello.sourceID), &CaptureSessionController::connectedSourceIDChanged);
+    assign(connectedDeviceName_, std::optional(hello.deviceName), &CaptureSessionController::connectedDeviceNameChanged);
+    streamDescription_ = hello.deviceName + " \u00B7 " + std::to_string(hello.width) + "\u00D7" +
+                         std::to_string(hello.height) + " \u00B7 " + std::to_string(hello.framesPerSecond) + " fps";
+    assign(sourceVideoDimensions_,
+           std::optional(VideoDimensions{static_cast<double>(hello.width), static_cast<double>(hello.height)}),
+           &CaptureSessionController::sourceVideoDimensionsChanged);
+    assign(message_, std::string("Connected; waiting for the first video frame\u2026"), &CaptureSessionController::messageChanged);
+}
+
+void CaptureSessionController::handleRecorderState(const NetworkVideoRecorder::State& state) {
+    using Kind = NetworkVideoRecorder::State::Kind;
+    assign(recordingState_, state, &CaptureSessionController::recordingStateChanged);
+    switch (state.kind()) {
+        case Kind::waitingForKeyFrame:
+            assign(recordingMessage_, std::optional<std::string>("Waiting for the next keyframe\u2026"),
+                   &CaptureSessionController::recordingMessageChanged);
+            break;
+        case Kind::recording:
+            assign(recordingMessage_, std::optional<std::string>(), &CaptureSessionController::recordingMessageChanged);
+            break;
+        case Kind::finishing:
+            assign(recordingMessage_, std::optional<std::string>("Finalizing recording\u2026"),
+                   &CaptureSessionController::recordingMessageChanged);
+            break;
+        case Kind::failed:
+            assign(recordingMessage_, std::optional("Recording failed: " + state.message()),
+                   &CaptureSessionController::recordingMessageChanged);
+            assign(recordingErrorMessage_, std::optional(state.message()), &CaptureSessionController::recordingErrorMessageChanged);
+            break;
+        case Kind::idle:
+            break;
+    }
+}
+
+void CaptureSessionController::clearSourceTelemetry() {
+    assign(sourceVideoDimensions_, std::optional<VideoDimensions>(), &CaptureSessionController::sourceVideoDimensionsChanged);
+    assign(connectedSourceID_, std::optional<std::string>(), &CaptureSessionController::connectedSourceIDChanged);
+    assign(connectedDeviceName_, std::optional<std::string>(), &CaptureSessionController::connectedDeviceNameChanged);
+    assign(deviceStatus_, std::optional<UmberlinWire::DeviceStatus>(), &CaptureSessionController::deviceStatusChanged);
+    assign(cameraControlStatus_, std::optional<CameraControlStatus>(), &CaptureSessionController::cameraControlStatusChanged);
+    assign(phoneAudioAvailable_, false, &CaptureSessionController::phoneAudioAvailableChanged);
+    assign(phoneAudioReading_, AudioMeterReading{}, &CaptureSessionController::phoneAudioReadingChanged);
+    streamRecorder_->updateAudioFormat(nullptr);
+    levelReferenceAttitude_.reset();
+    assign(hasLevelReference_, false, &CaptureSessionController::hasLevelReferenceChanged);
+}
+
+// --- Sources and selection --------------------------------------------------------------
+
+void CaptureSessionController::rebuildSources() {
+    std::vector<CaptureSource> rebuilt;
+    rebuilt.reserve(streamServices_.size());
+    for (const NetworkCameraService& service : streamServices_)
+        rebuilt.push_back(CaptureSource{service.id, service.claimID, service.name, sourceKind(service.transport)});
+    assign(sources_, std::move(rebuilt), &CaptureSessionController::sourcesChanged);
+
+    // An automatic selection follows the first entry (the wired one when there is one); a
+    // user's choice stays as long as its source exists.
+    if (selectedSourceID_ && std::any_of(sources_.begin(), sources_.end(),
+                                         [&](const CaptureSource& source) { return source.id == *selectedSourceID_; })) {
+        if (!selectionWasUserInitiated_ && sources_.front().id != *selectedSourceID_)
+            selectSource(sources_.front().id, false);
+        return;
+    }
+
+    assign(selectedSourceID_, std::optional<std::string>(), &CaptureSessionController::selectedSourceIDChanged);
+    selectionWasUserInitiated_ = false;
+    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+    streamRenderer_->flush();
+    clearSourceTelemetry();
+
+    for (const CaptureSource& source : sources_) {
+        if (isSourceAvailable(source.id)) {
+            selectSource(source.id, false);
+            return;
+        }
+    }
+    streamReceiver_->disconnect();
+    assign(message_,
+           std::string(sources_.empty()
+                           ? "Start 4K Broadcast in Umberlin Capture, then connect the phone over Wi-Fi or supported USB."
+                           : "Every discovered phone is already in use by another Rezuvidodo window."),
+           &CaptureSessionController::messageChanged);
+}
+
+bool CaptureSessionController::isSourceAvailable(const std::string& id) const {
+    if (selectedSourceID_ == id) return true;
+    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
+    if (source == sources_.end() || !sourceAvailabilityCheck) return true;
+    return sourceAvailabilityCheck(source->claimID);
+}
+
+std::optional<std::string> CaptureSessionController::sourceClaimID(const std::string& id) const {
+    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
+    if (source == sources_.end()) return std::nullopt;
+    return source->claimID;
+}
+
+const NetworkCameraService* CaptureSessionController::findService(const std::string& id) const {
+    const auto service = std::find_if(streamServices_.begin(), streamServices_.end(),
+                                      [&](const NetworkCameraService& s) { return s.id == id; });
+    return service == streamServices_.end() ? nullptr : &*service;
+}
+
+void CaptureSessionController::selectSource(const std::string& id, bool userInitiated) {
+    if (selectedSourceID_ == id) return;
+    const NetworkCameraService* service = findService(id);
+    if (!service) return;
+    if (!isSourceAvailable(id)) {
+        assign(message_, std::string("That phone is already in use by another Rezuvidodo window."),
+               &CaptureSessionController::messageChanged);
+        return;
+    }
+    const NetworkCameraService chosen = *service;
+    selectionWasUserInitiated_ = userInitiated;
+    streamRecorder_->stop();
+    assign(selectedSourceID_, std::optional(id), &CaptureSessionController::selectedSourceIDChanged);
+    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+    assign(streamRotationAngleDegrees_, 0, &CaptureSessionController::streamRotationAngleDegreesChanged);
+    streamDescription_.reset();
+    clearSourceTelemetry();
+    streamRenderer_->flush();
+    assign(message_,
+           "Connecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+           &CaptureSessionController::messageChanged);
+    streamReceiver_->connect(chosen);
+}
+
+void CaptureSessionController::refreshSources() {
+    streamReceiver_->refreshBrowsing();
+    if (!selectedSourceID_) return;
+    const NetworkCameraService* service = findService(*selectedSourceID_);
+    if (!service) return;
+    const NetworkCameraService chosen = *service;
+    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+    assign(message_,
+           "Reconnecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+           &CaptureSessionController::messageChanged);
+    streamReceiver_->connect(chosen);
+}
+
+void CaptureSessionController::applicationDidBecomeActive() {
+    if (localNetworkAccessDenied_ || sources_.empty()) refreshSources();
+}
+
+void CaptureSessionController::endSelection() {
+    assign(selectedSourceID_, std::optional<std::string>(), &CaptureSessionController::selectedSourceIDChanged);
+    selectionWasUserInitiated_ = false;
+    streamReceiver_->disconnect();
+    streamRenderer_->flush();
+    clearSourceTelemetry();
+    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+}
+
+// --- Derived state ----------------------------------------------------------------------
+
+std::optional<CaptureSource::Kind> CaptureSessionController::selectedSourceKind() const {
+    if (!selectedSourceID_) return std::nullopt;
+    for (const CaptureSource& source : sources_)
+        if (source.id == *selectedSourceID_) return source.kind;
+    return std::nullopt;
+}
+
+std::string CaptureSessionController::transportWord() const {
+    return std::string(transportWordFor(selectedSourceKind().value_or(CaptureSource::Kind::wirelessCamera)));
+}
+
+std::string CaptureSessionController::statusModeLabel() const {
+    using Kind = NetworkVideoRecorder::State::Kind;
+    if (recordingState_.kind() == Kind::waitingForKeyFrame || recordingState_.kind() == Kind::recording)
+        return "Recording to Mac \u00B7 video + phone audio";
+    if (!selectedSourceKind()) return "Waiting for Umberlin Capture";
+    return "Direct camera over " + transportWord() +
+           (phoneAudioAvailable_ ? " \u00B7 phone audio ready" : " \u00B7 waiting for phone audio");
+}
+
+bool CaptureSessionController::canStartRecording() const {
+    using Kind = NetworkVideoRecorder::State::Kind;
+    return selectedSourceKind() && isRunning_ && phoneAudioAvailable_ &&
+           (recordingState_.kind() == Kind::idle || recordingState_.kind() == Kind::failed);
+}
+
+std::string CaptureSessionController::phoneAudioInputName() const {
+    if (deviceStatus_ && deviceStatus_->audioInputName) return *deviceStatus_->audioInputName;
+    return "Phone microphone";
+}
+
+AudioMeterStatus CaptureSessionController::phoneAudioMeterStatus() const {
+    const auto captureState = deviceStatus_ ? deviceStatus_->audioCaptureState : std::nullopt;
+    if (captureState == UmberlinWire::AudioCaptureState::denied) return AudioMeterStatus::denied();
+    if (captureState == UmberlinWire::AudioCaptureState::unavailable) return AudioMeterStatus::unavailable();
+    return phoneAudioAvailable_ ? AudioMeterStatus::running() : AudioMeterStatus::waitingForPhone();
+}
+
+std::optional<std::string> CaptureSessionController::recordingStatusLabel() const {
+    using Kind = NetworkVideoRecorder::State::Kind;
+    switch (recordingState_.kind()) {
+        case Kind::waitingForKeyFrame: return "ARMED";
+        case Kind::recording: {
+            const double whole = std::isfinite(recordingDuration_) ? std::max(0.0, std::trunc(recordingDuration_)) : 0.0;
+            const auto seconds = static_cast<long long>(std::min(whole, 1e15));
+            char label[48];
+            std::snprintf(label, sizeof label, "REC %02lld:%02lld", seconds / 60, seconds % 60);
+            return std::string(label);
+        }
+        case Kind::finishing: return "SAVING\u2026";
+        case Kind::failed: return "RECORDING ERROR";
+        case Kind::idle: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// --- Recording and level ----------------------------------------------------------------
+
+void CaptureSessionController::startRecording(const std::filesystem::path& to, int rotationAngleDegrees) {
+    if (!canStartRecording()) return;
+    assign(recordingDuration_, 0.0, &CaptureSessionController::recordingDurationChanged);
+    assign(recordingMessage_, std::optional<std::string>(), &CaptureSessionController::recordingMessageChanged);
+    assign(lastRecordingURL_, std::optional<std::filesystem::path>(), &CaptureSessionController::lastRecordingURLChanged);
+    streamRecorder_->prepare(to, rotationAngleDegrees);
+}
+
+void CaptureSessionController::stopRecording() { streamRecorder_->stop(); }
+
+void CaptureSessionController::setLevelReference() {
+    if (!deviceStatus_ || !deviceStatus_->attitude) return;
+    levelReferenceAttitude_ = deviceStatus_->attitude;
+    assign(hasLevelReference_, true, &CaptureSessionController::hasLevelReferenceChanged);
+}
+
+void CaptureSessionController::dismissRecordingError() {
+    assign(recordingErrorMessage_, std::optional<std::string>(), &CaptureSessionController::recordingErrorMessageChanged);
+}
+
+// --- Camera control ---------------------------------------------------------------------
+
+void CaptureSessionController::sendCameraCommand(const CameraControlStatus& changed, const CameraControlCommand& command) {
+    assign(cameraControlStatus_, std::optional(changed), &CaptureSessionController::cameraControlStatusChanged);
+    streamReceiver_->sendCameraControlCommand(command);
+}
+
+void CaptureSessionController::sendExposure(CameraControlStatus changed) {
+    const auto& state = changed.state;
+    sendCameraCommand(changed, CameraControlCommand{
+                                   .requestStatus = false,
+                                   .exposureMode = state.exposureMode,
+                                   .exposureBiasEV = state.exposureBiasEV,
+                                   .iso = state.iso,
+                                   .exposureDurationSeconds = state.exposureDurationSeconds,
+                               });
+}
+
+void CaptureSessionController::setCameraFocusMode(CameraFocusMode mode) {
+    if (!cameraControlStatus_) return;
+    const auto& capabilities = cameraControlStatus_->capabilities;
+    if (!(mode == CameraFocusMode::automatic ? capabilities.supportsAutoFocus : capabilities.supportsFocusLock)) return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.focusMode = mode;
+    changed.state.isAdjustingFocus = false;
+    changed.state.isManualFocus = false;
+    sendCameraCommand(changed, CameraControlCommand{.requestStatus = false, .focusMode = mode});
+}
+
+void CaptureSessionController::setCameraFocusLensPosition(double position) {
+    if (!cameraControlStatus_ || !cameraControlStatus_->capabilities.supportsManualFocus) return;
+    const double lensPosition = clamp(position, 0, 1);
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.focusMode = CameraFocusMode::locked;
+    changed.state.lensPosition = lensPosition;
+    changed.state.isAdjustingFocus = false;
+    changed.state.isManualFocus = true;
+    sendCameraCommand(changed, CameraControlCommand{
+                                   .requestStatus = false, .focusMode = CameraFocusMode::locked, .lensPosition = lensPosition});
+}
+
+void CaptureSessionController::refocusCamera(double x, double y) {
+    if (!cameraControlStatus_) return;
+    const auto& state = cameraControlStatus_->state;
+    if (!cameraControlStatus_->capabilities.supportsFocusPoint || !state.focusMode || state.isManualFocus == true) return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.isAdjustingFocus = true;
+    changed.state.isManualFocus = false;
+    sendCameraCommand(changed, CameraControlCommand{.requestStatus = false,
+                                                    .focusMode = state.focusMode,
+                                                    .focusPointX = clamp(x, 0, 1),
+                                                    .focusPointY = clamp(y, 0, 1)});
+}
+
+void CaptureSessionController::setCameraExposureMode(CameraExposureMode mode) {
+    if (!cameraControlStatus_) return;
+    const auto& capabilities = cameraControlStatus_->capabilities;
+    if (mode == CameraExposureMode::locked && !capabilities.supportsExposureLock) return;
+    if (mode == CameraExposureMode::manual && !capabilities.supportsManualExposure) return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    auto& state = changed.state;
+    state.exposureMode = mode;
+    if (mode == CameraExposureMode::manual) {
+        // Manual exposure starts from the standard values nearest to what the camera uses now.
+        if (capabilities.minimumISO && capabilities.maximumISO) {
+            const auto values = ExposurePresets::supportedISOValues(*capabilities.minimumISO, *capabilities.maximumISO);
+            if (!values.empty()) state.iso = values[ExposurePresets::nearestIndex(state.iso, values)];
+        }
+        if (capabilities.minimumExposureDurationSeconds && capabilities.maximumExposureDurationSeconds) {
+            const auto values = ExposurePresets::supportedShutterDurations(*capabilities.minimumExposureDurationSeconds,
+                                                                           *capabilities.maximumExposureDurationSeconds);
+            if (!values.empty())
+                state.exposureDurationSeconds = values[ExposurePresets::nearestIndex(state.exposureDurationSeconds, values)];
+        }
+    }
+    state.isAdjustingExposure = mode == CameraExposureMode::automatic;
+    sendExposure(changed);
+}
+
+void CaptureSessionController::setCameraExposureBias(double bias) {
+    if (!cameraControlStatus_ || !cameraControlStatus_->capabilities.supportsExposureCompensation) return;
+    const auto& capabilities = cameraControlStatus_->capabilities;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.exposureBiasEV = clamp(bias, capabilities.minimumExposureBiasEV, capabilities.maximumExposureBiasEV);
+    changed.state.isAdjustingExposure = changed.state.exposureMode == CameraExposureMode::automatic;
+    sendExposure(changed);
+}
+
+void CaptureSessionController::setCameraISO(double iso) {
+    if (!cameraControlStatus_) return;
+    const auto& capabilities = cameraControlStatus_->capabilities;
+    if (cameraControlStatus_->state.exposureMode != CameraExposureMode::manual || !capabilities.minimumISO ||
+        !capabilities.maximumISO)
+        return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.exposureMode = CameraExposureMode::manual;
+    changed.state.iso = clamp(iso, *capabilities.minimumISO, *capabilities.maximumISO);
+    changed.state.isAdjustingExposure = false;
+    sendExposure(changed);
+}
+
+void CaptureSessionController::setCameraExposureDuration(double seconds) {
+    if (!cameraControlStatus_) return;
+    const auto& capabilities = cameraControlStatus_->capabilities;
+    if (cameraControlStatus_->state.exposureMode != CameraExposureMode::manual ||
+        !capabilities.minimumExposureDurationSeconds || !capabilities.maximumExposureDurationSeconds)
+        return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.exposureMode = CameraExposureMode::manual;
+    changed.state.exposureDurationSeconds =
+        clamp(seconds, *capabilities.minimumExposureDurationSeconds, *capabilities.maximumExposureDurationSeconds);
+    changed.state.isAdjustingExposure = false;
+    sendExposure(changed);
+}
+
+void CaptureSessionController::resetCameraExposureToAuto() {
+    if (!cameraControlStatus_) return;
+    CameraControlStatus changed = *cameraControlStatus_;
+    changed.state.exposureMode = CameraExposureMode::automatic;
+    changed.state.exposureBiasEV = 0;
+    changed.state.isAdjustingExposure = true;
+    sendExposure(changed);
+}
+
+}  // namespace Quillfen

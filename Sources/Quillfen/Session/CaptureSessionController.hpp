@@ -1,0 +1,199 @@
+#pragma once
+// One monitor window's session: which phone it shows, every status sentence it displays,
+// and the single entry point for its recording and camera-control actions. It owns the
+// window's receiver, preview renderer and recorder for as long as it lives.
+//
+// All of its state lives on the main thread. Media buffers never come here: the receiver's
+// callbacks hand them, on the receiver's queue, straight to the renderer and the recorder;
+// everything else is posted to the main thread.
+
+#include <QObject>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Reception/AudioMeter.hpp"
+#include "Session/MonitorModels.hpp"
+#include "Reception/NetworkCameraReceiver.hpp"
+#include "Recording/NetworkVideoRecorder.hpp"
+#include "Reception/NetworkVideoRenderer.hpp"
+#include "Dispatch/SerialQueue.hpp"
+#include "UmberlinWire/WireProtocol.hpp"
+
+namespace Quillfen {
+
+// The width and height the phone announces for its stream.
+struct VideoDimensions {
+    double width;
+    double height;
+
+    friend bool operator==(const VideoDimensions&, const VideoDimensions&) = default;
+};
+
+struct CaptureSessionControllerParts {
+    std::shared_ptr<NetworkCameraReceiver> receiver;
+    std::shared_ptr<NetworkVideoRenderer> renderer;
+    std::shared_ptr<NetworkVideoRecorder> recorder;
+    // Runs work later on the main thread, in order.
+    UmberlinPlatform::PostToMain postToMain;
+};
+
+class CaptureSessionController : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* initialMessage = "Start Umberlin Capture, then connect by USB or Wi-Fi.";
+
+    explicit CaptureSessionController(CaptureSessionControllerParts parts, QObject* parent = nullptr);
+    ~CaptureSessionController() override;
+
+    // Published state; each has a change signal of the same name + "Changed".
+    const std::vector<CaptureSource>& sources() const { return sources_; }
+    const std::optional<std::string>& selectedSourceID() const { return selectedSourceID_; }
+    bool isRunning() const { return isRunning_; }
+    const std::string& message() const { return message_; }
+    bool localNetworkAccessDenied() const { return localNetworkAccessDenied_; }
+    int streamRotationAngleDegrees() const { return streamRotationAngleDegrees_; }
+    const std::optional<VideoDimensions>& sourceVideoDimensions() const { return sourceVideoDimensions_; }
+    const std::optional<std::string>& connectedSourceID() const { return connectedSourceID_; }
+    const std::optional<std::string>& connectedDeviceName() const { return connectedDeviceName_; }
+    const std::optional<UmberlinWire::DeviceStatus>& deviceStatus() const { return deviceStatus_; }
+    const std::optional<UmberlinWire::CameraControlStatus>& cameraControlStatus() const { return cameraControlStatus_; }
+    bool phoneAudioAvailable() const { return phoneAudioAvailable_; }
+    const AudioMeterReading& phoneAudioReading() const { return phoneAudioReading_; }
+    bool hasLevelReference() const { return hasLevelReference_; }
+    const NetworkVideoRecorder::State& recordingState() const { return recordingState_; }
+    double recordingDuration() const { return recordingDuration_; }
+    const std::optional<std::filesystem::path>& lastRecordingURL() const { return lastRecordingURL_; }
+    const std::optional<std::string>& recordingMessage() const { return recordingMessage_; }
+    const std::optional<std::string>& recordingErrorMessage() const { return recordingErrorMessage_; }
+
+    // Derived state.
+    std::optional<CaptureSource::Kind> selectedSourceKind() const;
+    std::string statusModeLabel() const;
+    bool canStartRecording() const;
+    std::string phoneAudioInputName() const;
+    AudioMeterStatus phoneAudioMeterStatus() const;
+    std::optional<std::string> recordingStatusLabel() const;
+    const std::optional<UmberlinWire::DeviceAttitude>& levelReferenceAttitude() const { return levelReferenceAttitude_; }
+
+    // The window's actions.
+    void selectSource(const std::string& id, bool userInitiated);
+    void refreshSources();
+    void applicationDidBecomeActive();
+    bool isSourceAvailable(const std::string& id) const;
+    std::optional<std::string> sourceClaimID(const std::string& id) const;
+    void startRecording(const std::filesystem::path& to, int rotationAngleDegrees);
+    // Stops the recording (or disarms it); the movie is finalised on the recorder's queue.
+    void stopRecording();
+    // Takes the phone's current attitude as level; nothing without one.
+    void setLevelReference();
+    void dismissRecordingError();
+
+    // Camera control: each does nothing without a camera status or the capability it needs,
+    // shows the change at once and sends one command to the phone.
+    void setCameraExposureMode(UmberlinWire::CameraExposureMode mode);
+    void setCameraExposureBias(double bias);
+    void setCameraISO(double iso);
+    void setCameraExposureDuration(double seconds);
+    void resetCameraExposureToAuto();
+    void setCameraFocusMode(UmberlinWire::CameraFocusMode mode);
+    void setCameraFocusLensPosition(double position);
+    void refocusCamera(double x, double y);
+
+    // Used by the session registry.
+    std::function<bool(const std::string& claimID)> sourceAvailabilityCheck;
+    void rebuildSources();
+    void clearSourceTelemetry();
+    void endSelection();  // drops the selection and the connection, as when the window closes
+    NetworkCameraReceiver& streamReceiver() { return *streamReceiver_; }
+    NetworkVideoRecorder& streamRecorder() { return *streamRecorder_; }
+    NetworkVideoRenderer& streamRenderer() { return *streamRenderer_; }
+
+signals:
+    void sourcesChanged();
+    void selectedSourceIDChanged();
+    void isRunningChanged();
+    void messageChanged();
+    void localNetworkAccessDeniedChanged();
+    void streamRotationAngleDegreesChanged();
+    void sourceVideoDimensionsChanged();
+    void connectedSourceIDChanged();
+    void connectedDeviceNameChanged();
+    void deviceStatusChanged();
+    void cameraControlStatusChanged();
+    void phoneAudioAvailableChanged();
+    void phoneAudioReadingChanged();
+    void hasLevelReferenceChanged();
+    void recordingStateChanged();
+    void recordingDurationChanged();
+    void lastRecordingURLChanged();
+    void recordingMessageChanged();
+    void recordingErrorMessageChanged();
+
+private:
+    struct Lifetime {};
+
+    // Runs work on the main thread unless the controller is gone by then; `ifSelected` also
+    // skips it while nothing valid is selected.
+    struct MainThreadHop {
+        UmberlinPlatform::PostToMain post;
+        std::weak_ptr<Lifetime> alive;
+        CaptureSessionController* controller;
+        void operator()(std::function<void(CaptureSessionController&)> work, bool ifSelected) const;
+    };
+    MainThreadHop mainThreadHop();
+    void configureStreamReceiver();
+    void configureStreamRecorder();
+
+    void handleReceiverState(const NetworkCameraReceiver::State& state);
+    void handleStreamInfo(const UmberlinWire::Hello& hello);
+    void handleRecorderState(const NetworkVideoRecorder::State& state);
+    const NetworkCameraService* findService(const std::string& id) const;
+    std::string transportWord() const;
+
+    // Shows `changedState` at once and sends `command`, when a status exists.
+    void sendCameraCommand(const UmberlinWire::CameraControlStatus& changed, const UmberlinWire::CameraControlCommand& command);
+    // An exposure command carrying all four exposure fields of `state`.
+    void sendExposure(UmberlinWire::CameraControlStatus changed);
+
+    template <typename T>
+    void assign(T& field, T value, void (CaptureSessionController::*changed)());
+
+    std::shared_ptr<NetworkCameraReceiver> streamReceiver_;
+    std::shared_ptr<NetworkVideoRenderer> streamRenderer_;
+    std::shared_ptr<NetworkVideoRecorder> streamRecorder_;
+    UmberlinPlatform::PostToMain postToMain_;
+    std::shared_ptr<Lifetime> lifetime_ = std::make_shared<Lifetime>();
+
+    std::vector<CaptureSource> sources_;
+    std::optional<std::string> selectedSourceID_;
+    bool isRunning_ = false;
+    std::string message_ = initialMessage;
+    bool localNetworkAccessDenied_ = false;
+    int streamRotationAngleDegrees_ = 0;
+    std::optional<VideoDimensions> sourceVideoDimensions_;
+    std::optional<std::string> connectedSourceID_;
+    std::optional<std::string> connectedDeviceName_;
+    std::optional<UmberlinWire::DeviceStatus> deviceStatus_;
+    std::optional<UmberlinWire::CameraControlStatus> cameraControlStatus_;
+    bool phoneAudioAvailable_ = false;
+    AudioMeterReading phoneAudioReading_;
+    bool hasLevelReference_ = false;
+    NetworkVideoRecorder::State recordingState_ = NetworkVideoRecorder::State::idle();
+    double recordingDuration_ = 0;
+    std::optional<std::filesystem::path> lastRecordingURL_;
+    std::optional<std::string> recordingMessage_;
+    std::optional<std::string> recordingErrorMessage_;
+
+    std::vector<NetworkCameraService> streamServices_;
+    bool selectionWasUserInitiated_ = false;
+    std::optional<std::string> streamDescription_;
+    std::optional<UmberlinWire::DeviceAttitude> levelReferenceAttitude_;
+};
+
+}  // namespace Quillfen
