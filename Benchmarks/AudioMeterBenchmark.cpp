@@ -58,9 +58,11 @@ std::vector<std::uint8_t> stereoTone(int frames) {
 void reportPerSample(benchmark::State& state, std::size_t samplesPerCall, std::size_t allocations) {
     const auto samples = static_cast<double>(state.iterations()) * static_cast<double>(samplesPerCall);
     state.SetItemsProcessed(static_cast<std::int64_t>(samples));
-    state.counters["seconds_per_sample"] = benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["seconds_per_sample"] =
+        benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["allocations_per_call"] =
-        static_cast<double>(allocations) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        static_cast<double>(allocations) /
+        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
 }
 
 void meterChunks(benchmark::State& state) {

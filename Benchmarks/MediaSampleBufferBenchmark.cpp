@@ -1,9 +1,9 @@
 // What wrapping a received payload costs: block + one copy + sample buffer + attachments,
 // against the bound of copying the same bytes (with and without allocating), and what the
 // recorder's timing-only copies and a format change cost.
-#include "MediaSupport/HevcEncoder.hpp"
 #include "Media/SampleBuffer.hpp"
 #include "Media/VideoFormatDescription.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
 #include <benchmark/benchmark.h>
 

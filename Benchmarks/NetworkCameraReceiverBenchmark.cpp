@@ -2,10 +2,10 @@
 // frames, cut by the parser, wrapped into sample buffers and handed to a callback, against
 // the bound of copying the same bytes once. Frame sizes span a small 720p delta frame to a
 // 4K key frame, delivered in receives of at most 1 MiB.
-#include "Support/FakeNetworkConnection.hpp"
 #include "MediaSupport/HevcEncoder.hpp"
-#include "Support/ManualSerialQueue.hpp"
 #include "Reception/NetworkCameraReceiver.hpp"
+#include "Support/FakeNetworkConnection.hpp"
+#include "Support/ManualSerialQueue.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -21,7 +21,8 @@ using UmberlinWire::MessageType;
 // One chunk holding as many whole frames of `frameSize` bytes as fit in a 1 MiB receive (at least one).
 Bytes chunkOfFrames(std::size_t frameSize) {
     const Bytes frame = UmberlinWire::makePacket(MessageType::videoFrame, {}, 0, 0, Bytes(frameSize, 0x5a));
-    const std::size_t count = std::max<std::size_t>(1, Quillfen::NetworkCameraReceiver::maximumReceiveLength / frame.size());
+    const std::size_t count =
+        std::max<std::size_t>(1, Quillfen::NetworkCameraReceiver::maximumReceiveLength / frame.size());
     Bytes chunk;
     for (std::size_t i = 0; i < count; ++i) chunk.insert(chunk.end(), frame.begin(), frame.end());
     return chunk;
@@ -58,14 +59,16 @@ void receiveVideoFrames(benchmark::State& state) {
                                                          .height = 48,
                                                          .nalUnitHeaderLength = 4,
                                                          .parameterSets = encoder.parameterSets()};
-    connection.deliver(UmberlinWire::makePacket(MessageType::videoConfiguration, {}, 0, 0, UmberlinWire::encode(configuration)));
+    connection.deliver(
+        UmberlinWire::makePacket(MessageType::videoConfiguration, {}, 0, 0, UmberlinWire::encode(configuration)));
     queue->runAllReady();
 
     const Bytes chunk = chunkOfFrames(static_cast<std::size_t>(state.range(0)));
     constexpr std::size_t receiveLength = Quillfen::NetworkCameraReceiver::maximumReceiveLength;
     for (auto _ : state) {
         for (std::size_t offset = 0; offset < chunk.size(); offset += receiveLength) {
-            const auto end = chunk.begin() + static_cast<std::ptrdiff_t>(std::min(chunk.size(), offset + receiveLength));
+            const auto end =
+                chunk.begin() + static_cast<std::ptrdiff_t>(std::min(chunk.size(), offset + receiveLength));
             connection.deliver(Bytes(chunk.begin() + static_cast<std::ptrdiff_t>(offset), end));
             queue->runAllReady();
         }

@@ -33,8 +33,13 @@ double wallMilliseconds() {
 }
 
 void measure(int width, int height, int bitDepth, int frames, int rotationDegrees = 0) {
-    HevcEncoder encoder({.width = width, .height = height, .framesPerSecond = 30, .bitDepth = bitDepth,
-                         .keyFrameInterval = 30, .bitRate = 8'000'000, .nalUnitHeaderLength = 4});
+    HevcEncoder encoder({.width = width,
+                         .height = height,
+                         .framesPerSecond = 30,
+                         .bitDepth = bitDepth,
+                         .keyFrameInterval = 30,
+                         .bitRate = 8'000'000,
+                         .nalUnitHeaderLength = 4});
     const TestPicturePainter painter(nearestQuarterTurn(rotationDegrees));
     const SimulatedCamera camera;
     double paintWall = 0;
@@ -56,10 +61,11 @@ void measure(int width, int height, int bitDepth, int frames, int rotationDegree
     }
     const double totalWall = wallMilliseconds() - startWall;
     const double totalCpu = processCpuMilliseconds() - startCpu;
-    std::printf("%5dx%-5d %2d-bit %3d deg  paint %6.2f ms (cpu %6.2f)  paint+encode %7.2f ms (cpu %7.2f)"
-                "  %6.1f kB/frame\n",
-                width, height, bitDepth, rotationDegrees, paintWall / frames, paintCpu / frames, totalWall / frames,
-                totalCpu / frames, bytes / 1024.0 / frames);
+    std::printf(
+        "%5dx%-5d %2d-bit %3d deg  paint %6.2f ms (cpu %6.2f)  paint+encode %7.2f ms (cpu %7.2f)"
+        "  %6.1f kB/frame\n",
+        width, height, bitDepth, rotationDegrees, paintWall / frames, paintCpu / frames, totalWall / frames,
+        totalCpu / frames, bytes / 1024.0 / frames);
 }
 
 }  // namespace

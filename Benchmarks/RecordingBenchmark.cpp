@@ -4,9 +4,9 @@
 // time finishing takes (the rewrite from fragmented to regular movie).
 //
 //   RecordingBenchmark [folder] [seconds]     (defaults: the temporary folder, 10 seconds)
+#include "MediaSupport/HevcEncoder.hpp"
 #include "MovieWriter/AacTrackEncoder.hpp"
 #include "MovieWriter/FfmpegMovieWriter.hpp"
-#include "MediaSupport/HevcEncoder.hpp"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,8 +42,8 @@ struct Stream {
 // One second of 4K30 HEVC (a key frame each second), repeated for longer recordings: the
 // writer never decodes, so only sizes and timing matter.
 Stream encodeOneSecond() {
-    UmberlinTools::HevcEncoder encoder({.width = 3840, .height = 2160, .framesPerSecond = 30, .keyFrameInterval = 30,
-                                        .bitRate = 50'000'000});
+    UmberlinTools::HevcEncoder encoder(
+        {.width = 3840, .height = 2160, .framesPerSecond = 30, .keyFrameInterval = 30, .bitRate = 50'000'000});
     Stream stream;
     stream.format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), 4).object;
     for (int frame = 0; frame < 30; ++frame) {
@@ -67,14 +67,16 @@ Stream encodeOneSecond() {
     return stream;
 }
 
-Media::SampleBufferRef makeBuffer(const std::vector<std::uint8_t>& bytes, std::shared_ptr<const Media::FormatDescription> format,
-                                  std::int64_t count, std::size_t sampleSize, Media::MediaTime duration,
+Media::SampleBufferRef makeBuffer(const std::vector<std::uint8_t>& bytes,
+                                  std::shared_ptr<const Media::FormatDescription> format, std::int64_t count,
+                                  std::size_t sampleSize, Media::MediaTime duration,
                                   std::int64_t presentationNanoseconds, std::optional<bool> notSync) {
     auto block = Media::BlockBuffer::createWithMemoryBlock(bytes.size()).object;
     block->replaceDataBytes(bytes, 0);
     const Media::SampleTimingInfo timing{duration, Media::MediaTime::make(presentationNanoseconds, 1'000'000'000),
                                          Media::MediaTime::invalid()};
-    auto buffer = Media::SampleBuffer::createReady(block, format, count, std::span(&timing, 1), std::span(&sampleSize, 1)).object;
+    auto buffer =
+        Media::SampleBuffer::createReady(block, format, count, std::span(&timing, 1), std::span(&sampleSize, 1)).object;
     if (notSync) {
         buffer->sampleAttachments(true)->front().notSync = notSync;
     }
@@ -82,9 +84,16 @@ Media::SampleBufferRef makeBuffer(const std::vector<std::uint8_t>& bytes, std::s
 }
 
 std::shared_ptr<const Media::AudioFormatDescription> stereo48k() {
-    Media::AudioStreamBasicDescription description{48000, Media::audioFormatLinearPcm,
-                                                   Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked,
-                                                   4, 1, 4, 2, 16, 0};
+    Media::AudioStreamBasicDescription description{
+        48000,
+        Media::audioFormatLinearPcm,
+        Media::audioFormatFlagIsSignedInteger | Media::audioFormatFlagIsPacked,
+        4,
+        1,
+        4,
+        2,
+        16,
+        0};
     return Media::AudioFormatDescription::create(description).object;
 }
 
@@ -124,12 +133,12 @@ void recordWithWriter(const Stream& stream, const std::filesystem::path& path, i
         const std::int64_t time = frame * 1'000'000'000LL / 30;
         const auto& unit = stream.accessUnits[frame % stream.accessUnits.size()];
         waitUntilReady(*video);
-        video->append(makeBuffer(unit, stream.format, 1, unit.size(), Media::MediaTime::make(1, 30), time,
-                                 frame % 30 != 0));
+        video->append(
+            makeBuffer(unit, stream.format, 1, unit.size(), Media::MediaTime::make(1, 30), time, frame % 30 != 0));
         for (; audioBuffer * 20'000'000LL <= time; ++audioBuffer) {
             waitUntilReady(*audio);
-            audio->append(makeBuffer(tone(960, audioBuffer * 960), audioFormat, 960, 4, Media::MediaTime::make(1, 48000),
-                                     audioBuffer * 20'000'000LL, std::nullopt));
+            audio->append(makeBuffer(tone(960, audioBuffer * 960), audioFormat, 960, 4,
+                                     Media::MediaTime::make(1, 48000), audioBuffer * 20'000'000LL, std::nullopt));
         }
     }
     const double appendSeconds = since(wallStart);
@@ -153,8 +162,10 @@ void recordWithWriter(const Stream& stream, const std::filesystem::path& path, i
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuStart;
     const double total = since(wallStart);
     const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
-    std::printf("writer: %d s of 4K30 HEVC (%.1f Mb/s) + 48 kHz stereo AAC\n", seconds, stream.bytesPerSecond * 8 / 1e6);
-    std::printf("  CPU per second of media:  %.1f ms (%.2f %% of one core)\n", cpu / seconds * 1000, cpu / seconds * 100);
+    std::printf("writer: %d s of 4K30 HEVC (%.1f Mb/s) + 48 kHz stereo AAC\n", seconds,
+                stream.bytesPerSecond * 8 / 1e6);
+    std::printf("  CPU per second of media:  %.1f ms (%.2f %% of one core)\n", cpu / seconds * 1000,
+                cpu / seconds * 100);
     std::printf("  appending (fragmented):   %.2f s wall, %.0f MB/s, %.1fx real time\n", appendSeconds,
                 megabytes / appendSeconds, seconds / appendSeconds);
     std::printf("  finishing (regular movie rewrite): %.2f s wall\n", finishSeconds);
@@ -165,7 +176,8 @@ void recordWithWriter(const Stream& stream, const std::filesystem::path& path, i
 void copyWithFfmpeg(const std::filesystem::path& source, const std::filesystem::path& copy) {
     const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
     const auto wallStart = Clock::now();
-    const std::string command = "ffmpeg -v error -y -i '" + source.string() + "' -map 0 -c copy '" + copy.string() + "'";
+    const std::string command =
+        "ffmpeg -v error -y -i '" + source.string() + "' -map 0 -c copy '" + copy.string() + "'";
     if (std::system(command.c_str()) != 0) {
         std::printf("ffmpeg -c copy failed\n");
         return;
@@ -178,7 +190,8 @@ void copyWithFfmpeg(const std::filesystem::path& source, const std::filesystem::
 
 void encodeAac(int seconds) {
     UmberlinPlatform::MovieWriterError error;
-    auto encoder = UmberlinPlatform::AacTrackEncoder::open(stereo48k()->streamBasicDescription(), {48000, 2, 192000}, error);
+    auto encoder =
+        UmberlinPlatform::AacTrackEncoder::open(stereo48k()->streamBasicDescription(), {48000, 2, 192000}, error);
     std::size_t bytes = 0;
     const auto sink = [&](AVPacket*) { return 0; };
     std::vector<std::vector<std::uint8_t>> buffers;

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "Network/TcpConnection.hpp"
 #include "Dispatch/ThreadSerialQueue.hpp"
+#include "Network/TcpConnection.hpp"
 
 using namespace UmberlinPlatform;
 
@@ -71,7 +71,8 @@ void plainReadLoop(benchmark::State& state) {
         address.sin_port = htons(sender.port());
         ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
         std::size_t received = 0;
-        for (ssize_t count; (count = ::read(socket, buffer.data(), buffer.size())) > 0;) received += static_cast<std::size_t>(count);
+        for (ssize_t count; (count = ::read(socket, buffer.data(), buffer.size())) > 0;)
+            received += static_cast<std::size_t>(count);
         ::close(socket);
         peer.join();
         benchmark::DoNotOptimize(received);
@@ -89,16 +90,17 @@ void connectionReceiveLoop(benchmark::State& state) {
         std::promise<std::size_t> finished;
         std::size_t received = 0;
         std::function<void()> receiveNext = [&] {
-            connection->receive(1, receiveLimit, [&](std::optional<std::vector<std::uint8_t>> data, bool isComplete,
-                                                     std::optional<NetworkError> error) {
-                if (data) received += data->size();
-                ++reads;
-                if (isComplete || error) {
-                    finished.set_value(received);
-                } else {
-                    receiveNext();
-                }
-            });
+            connection->receive(
+                1, receiveLimit,
+                [&](std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error) {
+                    if (data) received += data->size();
+                    ++reads;
+                    if (isComplete || error) {
+                        finished.set_value(received);
+                    } else {
+                        receiveNext();
+                    }
+                });
         };
         connection->start(queue);
         queue->async(receiveNext);
@@ -107,7 +109,8 @@ void connectionReceiveLoop(benchmark::State& state) {
         peer.join();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * transferSize));
-    state.counters["bytesPerRead"] = static_cast<double>(state.iterations() * transferSize) / static_cast<double>(reads);
+    state.counters["bytesPerRead"] =
+        static_cast<double>(state.iterations() * transferSize) / static_cast<double>(reads);
 }
 
 void serialQueueHop(benchmark::State& state) {

@@ -111,7 +111,8 @@ public:
             const double* half = find(prefix + "/chunk512KiB");
             const double* one = find(prefix + "/chunk1MiB");
             const double* two = find(prefix + "/chunk2MiB");
-            if (half && one && two) std::printf("  %-10s 512KiB->1MiB %.2f, 1MiB->2MiB %.2f\n", family, *one / *half, *two / *one);
+            if (half && one && two)
+                std::printf("  %-10s 512KiB->1MiB %.2f, 1MiB->2MiB %.2f\n", family, *one / *half, *two / *one);
         }
     }
 

@@ -11,7 +11,8 @@ constexpr std::uint8_t notInAlphabet = 0xFF;
 constexpr std::array<std::uint8_t, 256> makeDecodingTable() {
     std::array<std::uint8_t, 256> table{};
     table.fill(notInAlphabet);
-    for (std::size_t i = 0; i < alphabet.size(); ++i) table[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < alphabet.size(); ++i)
+        table[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
     return table;
 }
 constexpr auto decodingTable = makeDecodingTable();

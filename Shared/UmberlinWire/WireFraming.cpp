@@ -6,9 +6,8 @@ namespace UmberlinWire {
 namespace {
 
 constexpr std::array<std::string_view, 9> messageTypeNames{
-    "hello",      "videoConfiguration", "videoFrame",          "status",
-    "videoOrientation", "audioConfiguration", "audioFrame", "cameraControlStatus",
-    "cameraControlCommand",
+    "hello",      "videoConfiguration",  "videoFrame",           "status", "videoOrientation", "audioConfiguration",
+    "audioFrame", "cameraControlStatus", "cameraControlCommand",
 };
 
 std::uint64_t readBigEndian(ByteView bytes, std::size_t offset, std::size_t width) {
@@ -44,9 +43,7 @@ std::optional<MessageType> messageTypeFromRawValue(std::uint8_t rawValue) {
     return static_cast<MessageType>(rawValue);
 }
 
-std::string_view caseName(MessageType type) {
-    return messageTypeNames.at(static_cast<std::size_t>(type) - 1);
-}
+std::string_view caseName(MessageType type) { return messageTypeNames.at(static_cast<std::size_t>(type) - 1); }
 
 ProtocolError::ProtocolError(Case errorCase, std::int64_t value)
     : case_(errorCase), value_(value), description_(describe(errorCase, value)) {}
@@ -54,17 +51,15 @@ ProtocolError::ProtocolError(Case errorCase, std::int64_t value)
 ProtocolError ProtocolError::unsupportedVersion(std::uint8_t versionByte) {
     return {Case::unsupportedVersion, versionByte};
 }
-ProtocolError ProtocolError::unknownMessageType(std::uint8_t typeByte) {
-    return {Case::unknownMessageType, typeByte};
-}
+ProtocolError ProtocolError::unknownMessageType(std::uint8_t typeByte) { return {Case::unknownMessageType, typeByte}; }
 ProtocolError ProtocolError::payloadTooLarge(std::int64_t size) { return {Case::payloadTooLarge, size}; }
 ProtocolError ProtocolError::truncatedHeader() { return {Case::truncatedHeader, 0}; }
 ProtocolError ProtocolError::invalidMagic() { return {Case::invalidMagic, 0}; }
 
 std::string ProtocolError::errorDescription() const { return description_; }
 
-Bytes makePacket(MessageType type, Flags flags, std::uint64_t presentationTimeNanoseconds,
-                 std::uint32_t sequenceNumber, ByteView payload) {
+Bytes makePacket(MessageType type, Flags flags, std::uint64_t presentationTimeNanoseconds, std::uint32_t sequenceNumber,
+                 ByteView payload) {
     const auto payloadSize = static_cast<std::int64_t>(payload.size());
     if (payloadSize > maximumPayloadSize) throw ProtocolError::payloadTooLarge(payloadSize);
 

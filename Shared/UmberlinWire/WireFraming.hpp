@@ -22,7 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
 
 inline constexpr std::uint32_t magic = 0x554D4252;  // "UMBR"
-inline constexpr std::uint8_t version = 2;           // written into every packet
+inline constexpr std::uint8_t version = 2;          // written into every packet
 inline constexpr std::uint8_t minimumSupportedVersion = 1;
 inline constexpr std::int64_t headerSize = 24;
 inline constexpr std::int64_t maximumPayloadSize = 67'108'864;  // 64 MiB
@@ -117,8 +117,8 @@ private:
 };
 
 // The whole packet for a payload; throws ProtocolError::payloadTooLarge above 64 MiB.
-Bytes makePacket(MessageType type, Flags flags, std::uint64_t presentationTimeNanoseconds,
-                 std::uint32_t sequenceNumber, ByteView payload);
+Bytes makePacket(MessageType type, Flags flags, std::uint64_t presentationTimeNanoseconds, std::uint32_t sequenceNumber,
+                 ByteView payload);
 
 // Validates and reads the first 24 bytes of `from`; throws ProtocolError.
 Header decodeHeader(ByteView from);

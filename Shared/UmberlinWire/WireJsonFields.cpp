@@ -53,8 +53,7 @@ template <> std::int64_t ObjectReader::convert<std::int64_t>(const json& value, 
     // so that a value rounded to -2^63 or 2^63 is refused.
     const double number = value.get<double>();
     if (std::trunc(number) != number) fail(key, "an integer");
-    if (!(number > -9223372036854775808.0 && number < 9223372036854775808.0))
-        fail(key, "an integer within 64 bits");
+    if (!(number > -9223372036854775808.0 && number < 9223372036854775808.0)) fail(key, "an integer within 64 bits");
     return static_cast<std::int64_t>(number);
 }
 
@@ -115,8 +114,7 @@ template CameraControlCapabilities ObjectReader::convert<CameraControlCapabiliti
 template CameraControlState ObjectReader::convert<CameraControlState>(const json&, const char*) const;
 
 json ObjectWriter::write(double value, const char* key) const {
-    if (!std::isfinite(value))
-        throw EncodingError(std::string(recordName_) + "." + key + " is not a finite number.");
+    if (!std::isfinite(value)) throw EncodingError(std::string(recordName_) + "." + key + " is not a finite number.");
     return value;
 }
 

@@ -101,10 +101,12 @@ private:
     json write(double value, const char* key) const;
     json write(const std::vector<Bytes>& buffers, const char*) const;
     template <typename T> json write(const T& value, const char*) const {
-        if constexpr (std::is_enum_v<T>) return std::string(rawValue(value));
+        if constexpr (std::is_enum_v<T>)
+            return std::string(rawValue(value));
         else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::string>)
             return value;
-        else return toJson(value);
+        else
+            return toJson(value);
     }
 
     std::string_view recordName_;

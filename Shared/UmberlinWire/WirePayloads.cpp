@@ -26,7 +26,9 @@ constexpr std::array<std::string_view, 2> focusModeNames{"auto", "locked"};
 
 std::string_view rawValue(Codec value) { return codecNames.at(static_cast<std::size_t>(value)); }
 std::string_view rawValue(AudioCodec value) { return audioCodecNames.at(static_cast<std::size_t>(value)); }
-std::string_view rawValue(AudioCaptureState value) { return audioCaptureStateNames.at(static_cast<std::size_t>(value)); }
+std::string_view rawValue(AudioCaptureState value) {
+    return audioCaptureStateNames.at(static_cast<std::size_t>(value));
+}
 std::string_view rawValue(BatteryState value) { return batteryStateNames.at(static_cast<std::size_t>(value)); }
 std::string_view rawValue(CameraExposureMode value) { return exposureModeNames.at(static_cast<std::size_t>(value)); }
 std::string_view rawValue(CameraFocusMode value) { return focusModeNames.at(static_cast<std::size_t>(value)); }
@@ -52,32 +54,43 @@ namespace JsonFields {
 
 template <> json toJson(const Hello& r) {
     return ObjectWriter("Hello")
-        .set("sourceID", r.sourceID).set("deviceName", r.deviceName).set("cameraName", r.cameraName)
-        .set("codec", r.codec).set("width", r.width).set("height", r.height)
-        .set("framesPerSecond", r.framesPerSecond).set("averageBitRate", r.averageBitRate)
+        .set("sourceID", r.sourceID)
+        .set("deviceName", r.deviceName)
+        .set("cameraName", r.cameraName)
+        .set("codec", r.codec)
+        .set("width", r.width)
+        .set("height", r.height)
+        .set("framesPerSecond", r.framesPerSecond)
+        .set("averageBitRate", r.averageBitRate)
         .take();
 }
 template <> Hello fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return Hello{
-        in.required<std::string>("sourceID"), in.required<std::string>("deviceName"),
-        in.required<std::string>("cameraName"), in.required<Codec>("codec"),
-        in.required<std::int64_t>("width"), in.required<std::int64_t>("height"),
+        in.required<std::string>("sourceID"),         in.required<std::string>("deviceName"),
+        in.required<std::string>("cameraName"),       in.required<Codec>("codec"),
+        in.required<std::int64_t>("width"),           in.required<std::int64_t>("height"),
         in.required<std::int64_t>("framesPerSecond"), in.required<std::int64_t>("averageBitRate"),
     };
 }
 
 template <> json toJson(const VideoConfiguration& r) {
     return ObjectWriter("VideoConfiguration")
-        .set("codec", r.codec).set("width", r.width).set("height", r.height)
-        .set("nalUnitHeaderLength", r.nalUnitHeaderLength).set("parameterSets", r.parameterSets)
+        .set("codec", r.codec)
+        .set("width", r.width)
+        .set("height", r.height)
+        .set("nalUnitHeaderLength", r.nalUnitHeaderLength)
+        .set("parameterSets", r.parameterSets)
         .take();
 }
 template <> VideoConfiguration fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return VideoConfiguration{
-        in.required<Codec>("codec"), in.required<std::int64_t>("width"), in.required<std::int64_t>("height"),
-        in.required<std::int64_t>("nalUnitHeaderLength"), in.required<std::vector<Bytes>>("parameterSets"),
+        in.required<Codec>("codec"),
+        in.required<std::int64_t>("width"),
+        in.required<std::int64_t>("height"),
+        in.required<std::int64_t>("nalUnitHeaderLength"),
+        in.required<std::vector<Bytes>>("parameterSets"),
     };
 }
 
@@ -90,13 +103,16 @@ template <> VideoOrientation fromJson(const json& value, const std::string& path
 
 template <> json toJson(const AudioConfiguration& r) {
     return ObjectWriter("AudioConfiguration")
-        .set("codec", r.codec).set("sampleRate", r.sampleRate).set("channelCount", r.channelCount)
+        .set("codec", r.codec)
+        .set("sampleRate", r.sampleRate)
+        .set("channelCount", r.channelCount)
         .take();
 }
 template <> AudioConfiguration fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return AudioConfiguration{
-        in.required<AudioCodec>("codec"), in.required<std::int64_t>("sampleRate"),
+        in.required<AudioCodec>("codec"),
+        in.required<std::int64_t>("sampleRate"),
         in.required<std::int64_t>("channelCount"),
     };
 }
@@ -107,21 +123,27 @@ template <> json toJson(const DeviceAttitude& r) {
 template <> DeviceAttitude fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return DeviceAttitude{
-        in.required<double>("x"), in.required<double>("y"), in.required<double>("z"), in.required<double>("w"),
+        in.required<double>("x"),
+        in.required<double>("y"),
+        in.required<double>("z"),
+        in.required<double>("w"),
     };
 }
 
 template <> json toJson(const DeviceStatus& r) {
     return ObjectWriter("DeviceStatus")
-        .set("batteryLevel", r.batteryLevel).set("batteryState", r.batteryState).set("attitude", r.attitude)
-        .set("audioCaptureState", r.audioCaptureState).set("audioInputName", r.audioInputName)
+        .set("batteryLevel", r.batteryLevel)
+        .set("batteryState", r.batteryState)
+        .set("attitude", r.attitude)
+        .set("audioCaptureState", r.audioCaptureState)
+        .set("audioInputName", r.audioInputName)
         .take();
 }
 template <> DeviceStatus fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return DeviceStatus{
-        in.optional<double>("batteryLevel"), in.required<BatteryState>("batteryState"),
-        in.optional<DeviceAttitude>("attitude"), in.optional<AudioCaptureState>("audioCaptureState"),
+        in.optional<double>("batteryLevel"),        in.required<BatteryState>("batteryState"),
+        in.optional<DeviceAttitude>("attitude"),    in.optional<AudioCaptureState>("audioCaptureState"),
         in.optional<std::string>("audioInputName"),
     };
 }
@@ -133,11 +155,14 @@ template <> json toJson(const CameraControlCapabilities& r) {
         .set("maximumExposureBiasEV", r.maximumExposureBiasEV)
         .set("supportsExposureLock", r.supportsExposureLock)
         .set("supportsManualExposure", r.supportsManualExposure)
-        .set("minimumISO", r.minimumISO).set("maximumISO", r.maximumISO)
+        .set("minimumISO", r.minimumISO)
+        .set("maximumISO", r.maximumISO)
         .set("minimumExposureDurationSeconds", r.minimumExposureDurationSeconds)
         .set("maximumExposureDurationSeconds", r.maximumExposureDurationSeconds)
-        .set("supportsAutoFocus", r.supportsAutoFocus).set("supportsFocusLock", r.supportsFocusLock)
-        .set("supportsFocusPoint", r.supportsFocusPoint).set("supportsManualFocus", r.supportsManualFocus)
+        .set("supportsAutoFocus", r.supportsAutoFocus)
+        .set("supportsFocusLock", r.supportsFocusLock)
+        .set("supportsFocusPoint", r.supportsFocusPoint)
+        .set("supportsManualFocus", r.supportsManualFocus)
         .take();
 }
 template <> CameraControlCapabilities fromJson(const json& value, const std::string& path) {
@@ -161,19 +186,28 @@ template <> CameraControlCapabilities fromJson(const json& value, const std::str
 
 template <> json toJson(const CameraControlState& r) {
     return ObjectWriter("CameraControlState")
-        .set("exposureMode", r.exposureMode).set("exposureBiasEV", r.exposureBiasEV).set("iso", r.iso)
-        .set("exposureDurationSeconds", r.exposureDurationSeconds).set("isAdjustingExposure", r.isAdjustingExposure)
-        .set("focusMode", r.focusMode).set("lensPosition", r.lensPosition)
-        .set("isAdjustingFocus", r.isAdjustingFocus).set("isManualFocus", r.isManualFocus)
+        .set("exposureMode", r.exposureMode)
+        .set("exposureBiasEV", r.exposureBiasEV)
+        .set("iso", r.iso)
+        .set("exposureDurationSeconds", r.exposureDurationSeconds)
+        .set("isAdjustingExposure", r.isAdjustingExposure)
+        .set("focusMode", r.focusMode)
+        .set("lensPosition", r.lensPosition)
+        .set("isAdjustingFocus", r.isAdjustingFocus)
+        .set("isManualFocus", r.isManualFocus)
         .take();
 }
 template <> CameraControlState fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return CameraControlState{
-        in.required<CameraExposureMode>("exposureMode"), in.required<double>("exposureBiasEV"),
-        in.required<double>("iso"), in.required<double>("exposureDurationSeconds"),
-        in.required<bool>("isAdjustingExposure"), in.optional<CameraFocusMode>("focusMode"),
-        in.optional<double>("lensPosition"), in.optional<bool>("isAdjustingFocus"),
+        in.required<CameraExposureMode>("exposureMode"),
+        in.required<double>("exposureBiasEV"),
+        in.required<double>("iso"),
+        in.required<double>("exposureDurationSeconds"),
+        in.required<bool>("isAdjustingExposure"),
+        in.optional<CameraFocusMode>("focusMode"),
+        in.optional<double>("lensPosition"),
+        in.optional<bool>("isAdjustingFocus"),
         in.optional<bool>("isManualFocus"),
     };
 }
@@ -184,25 +218,35 @@ template <> json toJson(const CameraControlStatus& r) {
 template <> CameraControlStatus fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return CameraControlStatus{
-        in.required<CameraControlCapabilities>("capabilities"), in.required<CameraControlState>("state"),
+        in.required<CameraControlCapabilities>("capabilities"),
+        in.required<CameraControlState>("state"),
     };
 }
 
 template <> json toJson(const CameraControlCommand& r) {
     return ObjectWriter("CameraControlCommand")
-        .set("requestStatus", r.requestStatus).set("exposureMode", r.exposureMode)
-        .set("exposureBiasEV", r.exposureBiasEV).set("iso", r.iso)
-        .set("exposureDurationSeconds", r.exposureDurationSeconds).set("focusMode", r.focusMode)
-        .set("focusPointX", r.focusPointX).set("focusPointY", r.focusPointY).set("lensPosition", r.lensPosition)
+        .set("requestStatus", r.requestStatus)
+        .set("exposureMode", r.exposureMode)
+        .set("exposureBiasEV", r.exposureBiasEV)
+        .set("iso", r.iso)
+        .set("exposureDurationSeconds", r.exposureDurationSeconds)
+        .set("focusMode", r.focusMode)
+        .set("focusPointX", r.focusPointX)
+        .set("focusPointY", r.focusPointY)
+        .set("lensPosition", r.lensPosition)
         .take();
 }
 template <> CameraControlCommand fromJson(const json& value, const std::string& path) {
     const ObjectReader in(value, path);
     return CameraControlCommand{
-        in.required<bool>("requestStatus"), in.optional<CameraExposureMode>("exposureMode"),
-        in.optional<double>("exposureBiasEV"), in.optional<double>("iso"),
-        in.optional<double>("exposureDurationSeconds"), in.optional<CameraFocusMode>("focusMode"),
-        in.optional<double>("focusPointX"), in.optional<double>("focusPointY"),
+        in.required<bool>("requestStatus"),
+        in.optional<CameraExposureMode>("exposureMode"),
+        in.optional<double>("exposureBiasEV"),
+        in.optional<double>("iso"),
+        in.optional<double>("exposureDurationSeconds"),
+        in.optional<CameraFocusMode>("focusMode"),
+        in.optional<double>("focusPointX"),
+        in.optional<double>("focusPointY"),
         in.optional<double>("lensPosition"),
     };
 }
@@ -224,8 +268,8 @@ template <typename Record> Record decodeRecord(ByteView payload, const char* rec
 
 }  // namespace
 
-#define UMBERLIN_WIRE_RECORD_CODING(Record)                                                     \
-    Bytes encode(const Record& record) { return encodeRecord(record); }                         \
+#define UMBERLIN_WIRE_RECORD_CODING(Record)                             \
+    Bytes encode(const Record& record) { return encodeRecord(record); } \
     template <> Record decode<Record>(ByteView payload) { return decodeRecord<Record>(payload, #Record); }
 
 UMBERLIN_WIRE_RECORD_CODING(Hello)

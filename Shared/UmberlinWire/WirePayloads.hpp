@@ -28,8 +28,7 @@ std::string_view rawValue(CameraExposureMode value);
 std::string_view rawValue(CameraFocusMode value);
 
 // The case whose raw value is exactly `text` (letter case included), or nothing.
-template <typename Enumeration>
-std::optional<Enumeration> fromRawValue(std::string_view text);
+template <typename Enumeration> std::optional<Enumeration> fromRawValue(std::string_view text);
 template <> std::optional<Codec> fromRawValue<Codec>(std::string_view);
 template <> std::optional<AudioCodec> fromRawValue<AudioCodec>(std::string_view);
 template <> std::optional<AudioCaptureState> fromRawValue<AudioCaptureState>(std::string_view);
@@ -175,8 +174,7 @@ Bytes encode(const CameraControlStatus& record);
 Bytes encode(const CameraControlCommand& record);
 
 // The record a JSON payload holds. Throws DecodingError. Defined for every record above.
-template <typename Record>
-Record decode(ByteView payload);
+template <typename Record> Record decode(ByteView payload);
 template <> Hello decode<Hello>(ByteView);
 template <> VideoConfiguration decode<VideoConfiguration>(ByteView);
 template <> VideoOrientation decode<VideoOrientation>(ByteView);

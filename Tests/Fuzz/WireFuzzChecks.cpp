@@ -60,9 +60,9 @@ private:
     static void checkPacketRebuilds(const Message& message, ByteView received) {
         Bytes expected(received.begin(), received.end());
         expected[4] = version;
-        const Bytes rebuilt = makePacket(message.header.type, message.header.flags,
-                                         message.header.presentationTimeNanoseconds,
-                                         message.header.sequenceNumber, message.payload);
+        const Bytes rebuilt =
+            makePacket(message.header.type, message.header.flags, message.header.presentationTimeNanoseconds,
+                       message.header.sequenceNumber, message.payload);
         if (rebuilt != expected) fail("makePacket does not rebuild the received packet of " + describe(message));
     }
 
@@ -102,15 +102,17 @@ public:
         }
 
         if (failure_) {
-            if (!actual.error) fail(where(chunk) + "returned " + describe(actual.messages) + " after failing with \"" +
-                                    failure_->what() + "\"");
+            if (!actual.error)
+                fail(where(chunk) + "returned " + describe(actual.messages) + " after failing with \"" +
+                     failure_->what() + "\"");
             if (!(*actual.error == *failure_))
                 fail(where(chunk) + "failed with \"" + actual.error->what() + "\" after failing with \"" +
                      failure_->what() + "\"");
         }
         if (actual.error) {
-            if (!expected.error) fail(where(chunk) + "failed with \"" + actual.error->what() + "\"; expected " +
-                                      describe(expected.messages));
+            if (!expected.error)
+                fail(where(chunk) + "failed with \"" + actual.error->what() + "\"; expected " +
+                     describe(expected.messages));
             if (!(*actual.error == *expected.error))
                 fail(where(chunk) + "failed with \"" + actual.error->what() + "\"; expected \"" +
                      expected.error->what() + "\"");
@@ -148,8 +150,7 @@ private:
     std::size_t bytesDelivered_ = 0;
 };
 
-template <typename Record>
-void checkRoundTrip(ByteView input, const char* recordName) {
+template <typename Record> void checkRoundTrip(ByteView input, const char* recordName) {
     std::optional<Record> decoded;
     try {
         decoded = decode<Record>(input);

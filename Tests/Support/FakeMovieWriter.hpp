@@ -36,14 +36,16 @@ public:
     Status status() const override { return currentStatus; }
     std::optional<UmberlinPlatform::MovieWriterError> error() const override { return currentError; }
 
-    std::shared_ptr<UmberlinPlatform::MovieWriterInput> addVideoInput(const UmberlinPlatform::VideoInputSettings& settings) override {
+    std::shared_ptr<UmberlinPlatform::MovieWriterInput> addVideoInput(
+        const UmberlinPlatform::VideoInputSettings& settings) override {
         if (!canAddVideoInput) {
             return nullptr;
         }
         videoSettings = settings;
         return videoInput;
     }
-    std::shared_ptr<UmberlinPlatform::MovieWriterInput> addAudioInput(const UmberlinPlatform::AudioInputSettings& settings) override {
+    std::shared_ptr<UmberlinPlatform::MovieWriterInput> addAudioInput(
+        const UmberlinPlatform::AudioInputSettings& settings) override {
         audioSettings = settings;
         return audioInput;
     }

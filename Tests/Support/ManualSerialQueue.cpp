@@ -73,8 +73,8 @@ std::size_t ManualSerialQueue::advance(QueueDuration duration) {
 }
 
 std::size_t ManualSerialQueue::pendingCount() const {
-    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(),
-                                                  [](const Entry& entry) { return !entry.item->isCancelled(); }));
+    return static_cast<std::size_t>(
+        std::count_if(entries_.begin(), entries_.end(), [](const Entry& entry) { return !entry.item->isCancelled(); }));
 }
 
 std::size_t ManualSerialQueue::readyCount() const {

@@ -78,7 +78,8 @@ std::optional<int> SimulatorProcess::waitForExit(std::chrono::milliseconds timeo
 
 bool SimulatorProcess::readUntil(std::chrono::steady_clock::time_point deadline) {
     if (finished_) return false;
-    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto remaining =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd wait{output_, POLLIN, 0};
     poll(&wait, 1, static_cast<int>(std::max<std::int64_t>(0, remaining.count())));
     char chunk[4096];

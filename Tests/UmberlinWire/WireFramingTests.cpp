@@ -30,14 +30,15 @@ TEST(WireFraming, CommandPacketHasTheExactWireLayout) {
     const Bytes packet = makePacket(MessageType::cameraControlCommand, Flags(), 0, 5, payload);
 
     const Bytes expectedHeader{0x55, 0x4D, 0x42, 0x52, 0x02, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A,
-                               0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x05};
+                               0,    0,    0,    0,    0,    0,    0,    0,    0x00, 0x00, 0x00, 0x05};
     ASSERT_EQ(packet.size(), 34u);
     EXPECT_EQ(Bytes(packet.begin(), packet.begin() + 24), expectedHeader);
     EXPECT_EQ(Bytes(packet.begin() + 24, packet.end()), payload);
 }
 
 TEST(WireFraming, EveryFieldSurvivesARoundTripBigEndian) {
-    const Bytes packet = makePacket(MessageType::videoFrame, Flags(0xFFFF), 0x0102030405060708ull, 0xA1B2C3D4u, Bytes(3, 7));
+    const Bytes packet =
+        makePacket(MessageType::videoFrame, Flags(0xFFFF), 0x0102030405060708ull, 0xA1B2C3D4u, Bytes(3, 7));
     EXPECT_EQ(packet[12], 0x01);
     EXPECT_EQ(packet[19], 0x08);
     EXPECT_EQ(packet[20], 0xA1);
@@ -67,7 +68,8 @@ TEST(WireFraming, InvalidHeadersFailInCheckOrderWithTheirSentences) {
 
     EXPECT_STREQ(ProtocolError::unsupportedVersion(7).what(), "Wire protocol version 7 is unsupported.");
     EXPECT_STREQ(ProtocolError::unknownMessageType(10).what(), "Wire message type 10 is unknown.");
-    EXPECT_STREQ(ProtocolError::payloadTooLarge(70000000).what(), "Wire payload size 70000000 exceeds the safety limit.");
+    EXPECT_STREQ(ProtocolError::payloadTooLarge(70000000).what(),
+                 "Wire payload size 70000000 exceeds the safety limit.");
     EXPECT_STREQ(ProtocolError::truncatedHeader().what(), "The stream header is incomplete.");
     EXPECT_STREQ(ProtocolError::invalidMagic().what(), "The stream does not contain an Umberlin packet.");
     EXPECT_NE(ProtocolError::unsupportedVersion(0), ProtocolError::unsupportedVersion(3));

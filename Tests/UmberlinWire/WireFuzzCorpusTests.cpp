@@ -23,8 +23,7 @@ Bytes readFile(const fs::path& path) {
 }
 
 // Runs `check` on every file of one corpus folder; returns how many files there were.
-template <typename Check>
-std::size_t replayCorpus(const char* folder, Check check) {
+template <typename Check> std::size_t replayCorpus(const char* folder, Check check) {
     const fs::path directory = fs::path(UMBERLIN_FUZZ_CORPUS_DIR) / folder;
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(directory))

@@ -33,7 +33,8 @@ TEST(WirePayloads, CommandWithOnlyRequestStatusIsCompleteBothWays) {
     EXPECT_EQ(command, CameraControlCommand{.requestStatus = true});
     EXPECT_EQ(parsed(encode(command)), json::parse(R"({"requestStatus":true})"));
 
-    const CameraControlCommand full{true, CameraExposureMode::manual, -1.5, 400, 0.01, CameraFocusMode::automatic, 0.25, 0.75, 1.0};
+    const CameraControlCommand full{
+        true, CameraExposureMode::manual, -1.5, 400, 0.01, CameraFocusMode::automatic, 0.25, 0.75, 1.0};
     EXPECT_EQ(parsed(encode(full)),
               json::parse(R"({"requestStatus":true,"exposureMode":"manual","exposureBiasEV":-1.5,"iso":400.0,
                               "exposureDurationSeconds":0.01,"focusMode":"auto","focusPointX":0.25,"focusPointY":0.75,
@@ -77,18 +78,21 @@ TEST(WirePayloads, FocusFlagsAreLenientAndAlwaysWritten) {
         EXPECT_EQ(written.at(key), false) << key;
     EXPECT_FALSE(written.contains("minimumISO"));
 
-    EXPECT_EQ(decodeFailure<CameraControlCapabilities>(
-                  R"({"supportsExposureCompensation":true,"minimumExposureBiasEV":-8,"maximumExposureBiasEV":8,"supportsManualExposure":false})"),
-              "CameraControlCapabilities.supportsExposureLock is missing.");
-    EXPECT_EQ(decodeFailure<CameraControlCapabilities>(
-                  R"({"supportsExposureCompensation":true,"minimumExposureBiasEV":-8,"maximumExposureBiasEV":8,"supportsExposureLock":true,"supportsManualExposure":false,"supportsAutoFocus":1})"),
-              "CameraControlCapabilities.supportsAutoFocus is not true or false.");
+    EXPECT_EQ(
+        decodeFailure<CameraControlCapabilities>(
+            R"({"supportsExposureCompensation":true,"minimumExposureBiasEV":-8,"maximumExposureBiasEV":8,"supportsManualExposure":false})"),
+        "CameraControlCapabilities.supportsExposureLock is missing.");
+    EXPECT_EQ(
+        decodeFailure<CameraControlCapabilities>(
+            R"({"supportsExposureCompensation":true,"minimumExposureBiasEV":-8,"maximumExposureBiasEV":8,"supportsExposureLock":true,"supportsManualExposure":false,"supportsAutoFocus":1})"),
+        "CameraControlCapabilities.supportsAutoFocus is not true or false.");
 }
 
 TEST(WirePayloads, NestedStatusRoundTrips) {
     const CameraControlStatus status{
         CameraControlCapabilities{true, -2, 2, true, true, 25.0, 3200.0, 1.0 / 8000, 0.5, true, true, false, true},
-        CameraControlState{CameraExposureMode::locked, 0.3, 100, 1.0 / 60, false, CameraFocusMode::locked, 0.4, false, true},
+        CameraControlState{CameraExposureMode::locked, 0.3, 100, 1.0 / 60, false, CameraFocusMode::locked, 0.4, false,
+                           true},
     };
     EXPECT_EQ(decode<CameraControlStatus>(encode(status)), status);
     EXPECT_EQ(decodeFailure<CameraControlStatus>(R"({"capabilities":[],"state":{}})"),
@@ -148,12 +152,15 @@ TEST(WirePayloads, NumbersAcceptAnyJsonNumberAndRefuseOtherTypes) {
 }
 
 TEST(WirePayloads, EnumerationsMatchExactly) {
-    EXPECT_EQ(decode<AudioConfiguration>(text(R"({"codec":"linearPCM16LittleEndian","sampleRate":48000,"channelCount":2})")),
-              (AudioConfiguration{AudioCodec::linearPCM16LittleEndian, 48000, 2}));
-    EXPECT_EQ(decodeFailure<AudioConfiguration>(R"({"codec":"LinearPCM16LittleEndian","sampleRate":48000,"channelCount":2})"),
-              "AudioConfiguration.codec has the unknown value \"LinearPCM16LittleEndian\".");
-    EXPECT_EQ(decodeFailure<Hello>(std::string(helloDocument).replace(std::string(helloDocument).find("hevc"), 4, "Hevc")),
-              "Hello.codec has the unknown value \"Hevc\".");
+    EXPECT_EQ(
+        decode<AudioConfiguration>(text(R"({"codec":"linearPCM16LittleEndian","sampleRate":48000,"channelCount":2})")),
+        (AudioConfiguration{AudioCodec::linearPCM16LittleEndian, 48000, 2}));
+    EXPECT_EQ(
+        decodeFailure<AudioConfiguration>(R"({"codec":"LinearPCM16LittleEndian","sampleRate":48000,"channelCount":2})"),
+        "AudioConfiguration.codec has the unknown value \"LinearPCM16LittleEndian\".");
+    EXPECT_EQ(
+        decodeFailure<Hello>(std::string(helloDocument).replace(std::string(helloDocument).find("hevc"), 4, "Hevc")),
+        "Hello.codec has the unknown value \"Hevc\".");
     // The phone's text is shown to the user: no control characters, and not at any length.
     EXPECT_EQ(decodeFailure<AudioConfiguration>("{\"codec\":\"pcm\\n\\u001b[2J" + std::string(100, 'x') +
                                                 "\",\"sampleRate\":1,\"channelCount\":1}"),
@@ -182,7 +189,8 @@ TEST(WirePayloads, PayloadsThatAreNotJsonObjectsFail) {
 
 TEST(WirePayloads, DeeplyNestedUnknownValuesAreHarmless) {
     const std::string depth(1'000'000, '[');
-    const std::string document = R"({"rotationAngleDegrees":270,"deep":)" + depth + std::string(depth.size(), ']') + "}";
+    const std::string document =
+        R"({"rotationAngleDegrees":270,"deep":)" + depth + std::string(depth.size(), ']') + "}";
     EXPECT_EQ(decode<VideoOrientation>(text(document)).rotationAngleDegrees, 270);
 }
 

@@ -40,8 +40,8 @@ TEST(WireStreamParser, OneByteAtATimeYieldsTheMessageOnlyOnTheLastByte) {
 }
 
 TEST(WireStreamParser, SplitsAtEveryPositionGiveTheSameMessages) {
-    const Bytes stream = concat({packet(MessageType::hello, 0, 1), packet(MessageType::videoFrame, 70, 2),
-                                 packet(MessageType::status, 5, 3)});
+    const Bytes stream = concat(
+        {packet(MessageType::hello, 0, 1), packet(MessageType::videoFrame, 70, 2), packet(MessageType::status, 5, 3)});
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         for (std::size_t secondCut = cut; secondCut <= stream.size(); secondCut += 7) {
             UmberlinWireStreamParser parser;
@@ -108,8 +108,11 @@ TEST(WireStreamParser, AnInvalidHeaderSplitAcrossCallsFailsOnceItIsWhole) {
     Bytes badVersion = packet(MessageType::hello, 0);
     badVersion[4] = 7;
     UmberlinWireStreamParser parser;
-    ASSERT_EQ(parser.append(concat({packet(MessageType::hello, 2), Bytes(badVersion.begin(), badVersion.begin() + 12)})).size(), 1u);
-    EXPECT_EQ(failureOf(parser, Bytes(badVersion.begin() + 12, badVersion.end())), ProtocolError::unsupportedVersion(7));
+    ASSERT_EQ(parser.append(concat({packet(MessageType::hello, 2), Bytes(badVersion.begin(), badVersion.begin() + 12)}))
+                  .size(),
+              1u);
+    EXPECT_EQ(failureOf(parser, Bytes(badVersion.begin() + 12, badVersion.end())),
+              ProtocolError::unsupportedVersion(7));
     EXPECT_EQ(failureOf(parser, Bytes(1, 0)), ProtocolError::unsupportedVersion(7));
 }
 

@@ -62,9 +62,9 @@ void appendLengthPrefixed(UmberlinWire::Bytes& accessUnit, UmberlinWire::ByteVie
     }
     const std::uint64_t limit = (std::uint64_t{1} << (8 * prefixLength)) - 1;
     if (nalUnit.size() > limit) {
-        throw std::length_error("A NAL unit of " + std::to_string(nalUnit.size()) +
-                                " bytes does not fit a " + std::to_string(prefixLength) +
-                                "-byte length prefix (at most " + std::to_string(limit) + " bytes).");
+        throw std::length_error("A NAL unit of " + std::to_string(nalUnit.size()) + " bytes does not fit a " +
+                                std::to_string(prefixLength) + "-byte length prefix (at most " + std::to_string(limit) +
+                                " bytes).");
     }
     for (int shift = 8 * (prefixLength - 1); shift >= 0; shift -= 8) {
         accessUnit.push_back(static_cast<std::uint8_t>(nalUnit.size() >> shift));

@@ -26,11 +26,12 @@ std::string describeAvError(int code) {
 void validate(const HevcEncoderSettings& settings) {
     const auto fail = [](const std::string& sentence) { throw std::invalid_argument(sentence); };
     if (settings.width < 16 || settings.height < 16 || settings.width % 2 != 0 || settings.height % 2 != 0) {
-        fail("The HEVC encoder needs an even picture size of at least 16x16, not " +
-             std::to_string(settings.width) + "x" + std::to_string(settings.height) + ".");
+        fail("The HEVC encoder needs an even picture size of at least 16x16, not " + std::to_string(settings.width) +
+             "x" + std::to_string(settings.height) + ".");
     }
     if (settings.framesPerSecond < 1 || settings.framesPerSecond > 240) {
-        fail("The HEVC encoder needs 1 to 240 frames per second, not " + std::to_string(settings.framesPerSecond) + ".");
+        fail("The HEVC encoder needs 1 to 240 frames per second, not " + std::to_string(settings.framesPerSecond) +
+             ".");
     }
     if (settings.bitDepth != 8 && settings.bitDepth != 10) {
         fail("The HEVC encoder supports bit depths 8 and 10, not " + std::to_string(settings.bitDepth) + ".");
@@ -51,10 +52,17 @@ std::vector<UmberlinWire::Bytes> parameterSetsFromExtradata(UmberlinWire::ByteVi
     UmberlinWire::Bytes vps, sps, pps;
     for (const auto unit : splitAnnexB(extradata)) {
         switch (hevcNalUnitType(unit)) {
-        case hevcVpsNalUnitType: vps.assign(unit.begin(), unit.end()); break;
-        case hevcSpsNalUnitType: sps.assign(unit.begin(), unit.end()); break;
-        case hevcPpsNalUnitType: pps.assign(unit.begin(), unit.end()); break;
-        default: break;
+            case hevcVpsNalUnitType:
+                vps.assign(unit.begin(), unit.end());
+                break;
+            case hevcSpsNalUnitType:
+                sps.assign(unit.begin(), unit.end());
+                break;
+            case hevcPpsNalUnitType:
+                pps.assign(unit.begin(), unit.end());
+                break;
+            default:
+                break;
         }
     }
     if (vps.empty() || sps.empty() || pps.empty()) {
@@ -89,8 +97,8 @@ struct HevcEncoder::Codec {
 };
 
 void HevcEncoder::Codec::open() {
-    const std::string description = std::to_string(settings.width) + "x" + std::to_string(settings.height) +
-                                    " " + std::to_string(settings.bitDepth) + "-bit";
+    const std::string description = std::to_string(settings.width) + "x" + std::to_string(settings.height) + " " +
+                                    std::to_string(settings.bitDepth) + "-bit";
     const AVCodec* encoder = avcodec_find_encoder_by_name("libx265");
     if (encoder == nullptr) {
         throw std::runtime_error("This FFmpeg has no libx265 HEVC encoder.");
@@ -114,8 +122,9 @@ void HevcEncoder::Codec::open() {
     av_opt_set(context->priv_data, "preset", "ultrafast", 0);
     av_opt_set(context->priv_data, "tune", "zerolatency", 0);
     const std::string interval = std::to_string(settings.keyFrameInterval);
-    const std::string x265Parameters = "log-level=error:info=0:repeat-headers=0:aud=0:bframes=0:scenecut=0:keyint=" +
-                                       interval + ":min-keyint=" + interval;
+    const std::string x265Parameters =
+        "log-level=error:info=0:repeat-headers=0:aud=0:bframes=0:scenecut=0:keyint=" + interval +
+        ":min-keyint=" + interval;
     av_opt_set(context->priv_data, "x265-params", x265Parameters.c_str(), 0);
 
     if (const int status = avcodec_open2(context, encoder, nullptr); status < 0) {

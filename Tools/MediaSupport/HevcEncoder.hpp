@@ -26,13 +26,13 @@
 namespace UmberlinTools {
 
 struct HevcEncoderSettings {
-    int width = 1920;                 // even, at least 16
-    int height = 1080;                // even, at least 16
-    int framesPerSecond = 30;         // 1...240
-    int bitDepth = 8;                 // 8 or 10 (Main or Main 10)
-    int keyFrameInterval = 30;        // frames from one key frame to the next, at least 1
+    int width = 1920;                  // even, at least 16
+    int height = 1080;                 // even, at least 16
+    int framesPerSecond = 30;          // 1...240
+    int bitDepth = 8;                  // 8 or 10 (Main or Main 10)
+    int keyFrameInterval = 30;         // frames from one key frame to the next, at least 1
     std::int64_t bitRate = 6'000'000;  // bits per second
-    int nalUnitHeaderLength = 4;      // bytes in each NAL unit's big-endian length prefix, 1...4
+    int nalUnitHeaderLength = 4;       // bytes in each NAL unit's big-endian length prefix, 1...4
 };
 
 // The picture to paint before the next encode(), 4:2:0. Samples are one byte for 8-bit streams

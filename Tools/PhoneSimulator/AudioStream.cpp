@@ -31,13 +31,12 @@ SteadyTime AudioStream::timeOfFrame(std::int64_t frame) const {
     return start_ + std::chrono::nanoseconds(static_cast<std::int64_t>(nanoseconds));
 }
 
-SteadyTime AudioStream::nextDueTime() const {
-    return timeOfFrame(generator_.framesGenerated() + framesPerPacket_);
-}
+SteadyTime AudioStream::nextDueTime() const { return timeOfFrame(generator_.framesGenerated() + framesPerPacket_); }
 
 void AudioStream::skipTo(SteadyTime now) {
-    const auto framesUntilNow = static_cast<std::int64_t>(
-        static_cast<__int128>(std::chrono::nanoseconds(now - start_).count()) * generator_.sampleRate() / 1'000'000'000);
+    const auto framesUntilNow =
+        static_cast<std::int64_t>(static_cast<__int128>(std::chrono::nanoseconds(now - start_).count()) *
+                                  generator_.sampleRate() / 1'000'000'000);
     generator_.skip(std::max<std::int64_t>(0, framesUntilNow - framesPerPacket_ - generator_.framesGenerated()));
 }
 
@@ -48,8 +47,8 @@ std::vector<AudioPacket> AudioStream::takeDue(SteadyTime now) {
         const SteadyTime first = timeOfFrame(generator_.framesGenerated());
         const std::int64_t stamp =
             std::chrono::duration_cast<std::chrono::nanoseconds>(first.time_since_epoch() + clockOffset_).count();
-        due.push_back({static_cast<std::uint64_t>(std::max<std::int64_t>(0, stamp)),
-                       generator_.nextPacket(framesPerPacket_)});
+        due.push_back(
+            {static_cast<std::uint64_t>(std::max<std::int64_t>(0, stamp)), generator_.nextPacket(framesPerPacket_)});
     }
     return due;
 }

@@ -78,10 +78,9 @@ struct DnsSdAdvertiser::Avahi {
             }
         }
         if (!avahi_entry_group_is_empty(group)) return;
-        const int status = avahi_entry_group_add_service(group, scope.interfaceIndex, scope.protocol,
-                                                         static_cast<AvahiPublishFlags>(0), name.c_str(),
-                                                         cameraServiceType, nullptr, nullptr,
-                                                         static_cast<std::uint16_t>(port), nullptr);
+        const int status = avahi_entry_group_add_service(
+            group, scope.interfaceIndex, scope.protocol, static_cast<AvahiPublishFlags>(0), name.c_str(),
+            cameraServiceType, nullptr, nullptr, static_cast<std::uint16_t>(port), nullptr);
         if (status == AVAHI_ERR_COLLISION) {
             rename();
             publish(owner);

@@ -31,7 +31,8 @@ void PictureCanvas::fillPlane(int plane, int x0, int y0, int x1, int y1, std::ui
     const int stride = picture_.strides[plane];
     if (picture_.bytesPerSample == 1) {
         for (int row = y0; row < y1; ++row)
-            std::memset(base + static_cast<std::ptrdiff_t>(row) * stride + x0, value, static_cast<std::size_t>(x1 - x0));
+            std::memset(base + static_cast<std::ptrdiff_t>(row) * stride + x0, value,
+                        static_cast<std::size_t>(x1 - x0));
         return;
     }
     const std::uint16_t sample = static_cast<std::uint16_t>(value) << 2;

@@ -14,28 +14,28 @@ QuarterTurn nearestQuarterTurn(int degrees) {
 // clockwise270: (y, frameWidth - x). Below are the inverses, on rectangle edges.
 PixelRect frameRectOf(const PixelRect& r, QuarterTurn turn, int sceneWidth, int sceneHeight) {
     switch (turn) {
-    case QuarterTurn::none:
-        return r;
-    case QuarterTurn::clockwise90:
-        return {r.y, sceneWidth - r.x - r.width, r.height, r.width};
-    case QuarterTurn::upsideDown:
-        return {sceneWidth - r.x - r.width, sceneHeight - r.y - r.height, r.width, r.height};
-    case QuarterTurn::clockwise270:
-        return {sceneHeight - r.y - r.height, r.x, r.height, r.width};
+        case QuarterTurn::none:
+            return r;
+        case QuarterTurn::clockwise90:
+            return {r.y, sceneWidth - r.x - r.width, r.height, r.width};
+        case QuarterTurn::upsideDown:
+            return {sceneWidth - r.x - r.width, sceneHeight - r.y - r.height, r.width, r.height};
+        case QuarterTurn::clockwise270:
+            return {sceneHeight - r.y - r.height, r.x, r.height, r.width};
     }
     return r;
 }
 
 std::pair<double, double> scenePointOf(double frameX, double frameY, QuarterTurn turn) {
     switch (turn) {
-    case QuarterTurn::none:
-        return {frameX, frameY};
-    case QuarterTurn::clockwise90:
-        return {1.0 - frameY, frameX};
-    case QuarterTurn::upsideDown:
-        return {1.0 - frameX, 1.0 - frameY};
-    case QuarterTurn::clockwise270:
-        return {frameY, 1.0 - frameX};
+        case QuarterTurn::none:
+            return {frameX, frameY};
+        case QuarterTurn::clockwise90:
+            return {1.0 - frameY, frameX};
+        case QuarterTurn::upsideDown:
+            return {1.0 - frameX, 1.0 - frameY};
+        case QuarterTurn::clockwise270:
+            return {frameY, 1.0 - frameX};
     }
     return {frameX, frameY};
 }

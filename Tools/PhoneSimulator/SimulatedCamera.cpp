@@ -98,8 +98,8 @@ void SimulatedCamera::applyExposure(const CameraControlCommand& command, std::st
                                              capabilities_.maximumExposureBiasEV, "exposure bias", description);
     }
     if (command.iso) {
-        state_.iso = clampSetting(*command.iso, *capabilities_.minimumISO, *capabilities_.maximumISO, "iso",
-                                  description);
+        state_.iso =
+            clampSetting(*command.iso, *capabilities_.minimumISO, *capabilities_.maximumISO, "iso", description);
     }
     if (command.exposureDurationSeconds) {
         state_.exposureDurationSeconds =
@@ -120,9 +120,9 @@ std::string SimulatedCamera::summary() const {
     const double duration = state_.exposureDurationSeconds;
     const std::string shutter =
         duration >= 1.0 ? formatNumber(duration) + "S" : "1/" + formatNumber(std::round(1.0 / duration));
-    const char* focus = state_.isManualFocus.value_or(false)                           ? "MF"
+    const char* focus = state_.isManualFocus.value_or(false)                                               ? "MF"
                         : state_.focusMode.value_or(CameraFocusMode::automatic) == CameraFocusMode::locked ? "AF-L"
-                                                                                                          : "AF";
+                                                                                                           : "AF";
     const char* exposure = state_.exposureMode == CameraExposureMode::automatic ? "AE"
                            : state_.exposureMode == CameraExposureMode::locked  ? "AE-L"
                                                                                 : "M";

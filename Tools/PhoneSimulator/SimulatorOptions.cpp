@@ -48,9 +48,7 @@ double numberValue(std::string_view option, const std::string& text, double mini
     return value;
 }
 
-double secondsValue(std::string_view option, const std::string& text) {
-    return numberValue(option, text, 0, 86'400);
-}
+double secondsValue(std::string_view option, const std::string& text) { return numberValue(option, text, 0, 86'400); }
 
 const std::vector<OptionSpec>& optionSpecs() {
     static const std::vector<OptionSpec> options = {
@@ -90,7 +88,8 @@ const std::vector<OptionSpec>& optionSpecs() {
          [](auto& o, auto& v) { o.keyFrameInterval = intValue("--keyframe-interval", v, 1, 100'000); }},
         {"--bit-rate", "BITS", "average video bit rate in bits per second (default 4000000)",
          [](auto& o, auto& v) { o.bitRate = integerValue("--bit-rate", v, 50'000, 400'000'000); }},
-        {"--nal-length", "1..4", "bytes of the length prefix before each NAL unit (default 4); 1 allows units of at "
+        {"--nal-length", "1..4",
+         "bytes of the length prefix before each NAL unit (default 4); 1 allows units of at "
          "most 255 bytes, less than any key frame needs, and is refused at start",
          [](auto& o, auto& v) { o.nalUnitHeaderLength = intValue("--nal-length", v, 1, 4); }},
         {"--rotation", "DEGREES",
@@ -102,7 +101,9 @@ const std::vector<OptionSpec>& optionSpecs() {
         {"--channels", "N", "audio channel count, 1 to 8 (default 2)",
          [](auto& o, auto& v) { o.channelCount = intValue("--channels", v, 1, 8); }},
         {"--audio-offset-ms", "MS", "added to every audio timestamp, may be negative (default 0)",
-         [](auto& o, auto& v) { o.audioClockOffsetMilliseconds = numberValue("--audio-offset-ms", v, -60'000, 60'000); }},
+         [](auto& o, auto& v) {
+             o.audioClockOffsetMilliseconds = numberValue("--audio-offset-ms", v, -60'000, 60'000);
+         }},
         {"--no-audio", "", "send no audioConfiguration and no audio frames",
          [](auto& o, auto&) { o.sendAudio = false; }},
         {"--close-after", "SECONDS", "fault: close each connection after this long",
@@ -185,8 +186,10 @@ std::string simulatorHelpText() {
         std::string left = "  " + std::string(option.name);
         if (!option.valueName.empty()) left += " " + std::string(option.valueName);
         text << left;
-        if (left.size() < 30) text << std::string(30 - left.size(), ' ');
-        else text << "\n" << std::string(30, ' ');
+        if (left.size() < 30)
+            text << std::string(30 - left.size(), ' ');
+        else
+            text << "\n" << std::string(30, ' ');
         text << option.help << "\n";
     }
     text << "  --help                      this text\n"

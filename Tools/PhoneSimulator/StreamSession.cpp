@@ -51,10 +51,14 @@ std::uint64_t StreamSession::nowNanoseconds() const { return nanosecondsOf(std::
 
 std::optional<std::string> StreamSession::sendRaw(ByteView bytes) {
     switch (connection_.sendAll(bytes)) {
-        case PeerConnection::SendResult::sent: return std::nullopt;
-        case PeerConnection::SendResult::peerGone: return "client closed the connection";
-        case PeerConnection::SendResult::peerNotReading: return "client stopped reading";
-        case PeerConnection::SendResult::stopped: return "simulator stopping";
+        case PeerConnection::SendResult::sent:
+            return std::nullopt;
+        case PeerConnection::SendResult::peerGone:
+            return "client closed the connection";
+        case PeerConnection::SendResult::peerNotReading:
+            return "client stopped reading";
+        case PeerConnection::SendResult::stopped:
+            return "simulator stopping";
     }
     return std::nullopt;
 }
@@ -249,7 +253,8 @@ std::string StreamSession::run() {
             if (!stalled_ && !silenced_)
                 if (auto ended = sendDueMedia(now)) return *ended;
             switch (connection_.waitReadable(nextWakeTime(), listener_.descriptor())) {
-                case PeerConnection::WaitResult::stopped: return "simulator stopping";
+                case PeerConnection::WaitResult::stopped:
+                    return "simulator stopping";
                 case PeerConnection::WaitResult::readable:
                     if (auto ended = receiveCommands()) return *ended;
                     break;
@@ -257,7 +262,8 @@ std::string StreamSession::run() {
                     for (const std::string& peer : listener_.refuseWaitingClients())
                         logEvent("refused client " + peer + ": already serving one");
                     break;
-                case PeerConnection::WaitResult::deadlineReached: break;
+                case PeerConnection::WaitResult::deadlineReached:
+                    break;
             }
         }
     } catch (const std::exception& error) {

@@ -31,7 +31,7 @@ public:
 private:
     // Each step returns a reason when the session has to end.
     std::optional<std::string> send(UmberlinWire::MessageType type, UmberlinWire::Flags flags,
-                                     std::uint64_t presentationTimeNanoseconds, UmberlinWire::ByteView payload);
+                                    std::uint64_t presentationTimeNanoseconds, UmberlinWire::ByteView payload);
     std::optional<std::string> sendRaw(UmberlinWire::ByteView bytes);
     std::optional<std::string> sendAnnouncements();
     std::optional<std::string> sendDueMedia(SteadyTime now);

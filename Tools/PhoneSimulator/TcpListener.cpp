@@ -39,8 +39,8 @@ TcpListener::TcpListener(const std::string& address, int port) : address_(addres
     descriptor_ = socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const int reuse = 1;
     if (descriptor_ >= 0) setsockopt(descriptor_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    const bool listening = descriptor_ >= 0 && bind(descriptor_, found->ai_addr, found->ai_addrlen) == 0 &&
-                           listen(descriptor_, 4) == 0;
+    const bool listening =
+        descriptor_ >= 0 && bind(descriptor_, found->ai_addr, found->ai_addrlen) == 0 && listen(descriptor_, 4) == 0;
     const int error = errno;
     freeaddrinfo(found);
     if (!listening) {

@@ -5,10 +5,10 @@
 
 #include <iostream>
 
-#include "Session/AppIdentity.hpp"
 #include "DiscardingVideoRenderer.hpp"
 #include "RecordOptions.hpp"
 #include "RecordSession.hpp"
+#include "Session/AppIdentity.hpp"
 #include "StopSignalNotifier.hpp"
 
 int main(int argc, char** argv) {
@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         .postToMain = postToMain,
     });
 
-    UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry, defaults);
+    UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry,
+                                          defaults);
     UmberlinRecord::StopSignalNotifier stopSignals;
     QObject::connect(&stopSignals, &UmberlinRecord::StopSignalNotifier::stopRequested, &session,
                      &UmberlinRecord::RecordSession::requestStop);

@@ -59,8 +59,10 @@ std::variant<RecordOptions, HelpRequested, UsageError> parseRecordOptions(int ar
             options.folder = std::filesystem::path(value);
         } else {
             const auto seconds = positiveSeconds(value);
-            if (!seconds) return UsageError{"The option " + std::string(argument) + " needs a number of seconds above 0."};
-            if (argument == "--seconds") options.seconds = seconds;
+            if (!seconds)
+                return UsageError{"The option " + std::string(argument) + " needs a number of seconds above 0."};
+            if (argument == "--seconds")
+                options.seconds = seconds;
             else {
                 options.waitSeconds = *seconds;
                 waitGiven = true;

@@ -10,7 +10,7 @@ namespace UmberlinRecord {
 
 struct RecordOptions {
     bool list = false;
-    std::optional<std::string> source;           // the phone's advertised name
+    std::optional<std::string> source;            // the phone's advertised name
     std::optional<std::filesystem::path> folder;  // for this run only
     std::optional<double> seconds;                // none: until stopped
     double waitSeconds = 30;                      // for a phone to go live; for --list, how long to browse

@@ -17,7 +17,9 @@ using RecorderKind = Quillfen::NetworkVideoRecorder::State::Kind;
 class CommandLineFolder final : public Quillfen::RecordingFolderPicker {
 public:
     explicit CommandLineFolder(std::optional<std::filesystem::path> folder) : folder_(std::move(folder)) {}
-    void pickFolder(const Quillfen::RecordingFolderPickerRequest&, Completion completion) override { completion(folder_); }
+    void pickFolder(const Quillfen::RecordingFolderPickerRequest&, Completion completion) override {
+        completion(folder_);
+    }
 
 private:
     std::optional<std::filesystem::path> folder_;
@@ -34,8 +36,8 @@ RecordSession::RecordSession(RecordOptions options, std::shared_ptr<CaptureSessi
     if (options_.folder) {
         // The folder is for this run only: keep it out of the preferences the monitor shares.
         static QTemporaryDir privateSettingsFolder;
-        runSettings_ = std::make_unique<QSettings>(privateSettingsFolder.filePath("umberlin-record.ini"),
-                                                   QSettings::IniFormat);
+        runSettings_ =
+            std::make_unique<QSettings>(privateSettingsFolder.filePath("umberlin-record.ini"), QSettings::IniFormat);
         runSettings_->clear();
         settings = runSettings_.get();
     }
@@ -46,8 +48,10 @@ RecordSession::RecordSession(RecordOptions options, std::shared_ptr<CaptureSessi
 }
 
 void RecordSession::start() {
-    if (options_.list) startListing();
-    else startRecordingRun();
+    if (options_.list)
+        startListing();
+    else
+        startRecordingRun();
 }
 
 void RecordSession::startListing() {
@@ -70,16 +74,19 @@ void RecordSession::startRecordingRun() {
     }
     auto& controller = *controller_;
     connect(&controller, &CaptureSessionController::messageChanged, this, &RecordSession::printMessage);
-    connect(&controller, &CaptureSessionController::recordingMessageChanged, this, &RecordSession::printRecordingMessage);
-    for (auto signal : {&CaptureSessionController::isRunningChanged, &CaptureSessionController::phoneAudioAvailableChanged,
-                        &CaptureSessionController::recordingStateChanged, &CaptureSessionController::selectedSourceIDChanged})
+    connect(&controller, &CaptureSessionController::recordingMessageChanged, this,
+            &RecordSession::printRecordingMessage);
+    for (auto signal :
+         {&CaptureSessionController::isRunningChanged, &CaptureSessionController::phoneAudioAvailableChanged,
+          &CaptureSessionController::recordingStateChanged, &CaptureSessionController::selectedSourceIDChanged})
         connect(&controller, signal, this, &RecordSession::startRecordingWhenPossible);
     connect(&controller, &CaptureSessionController::recordingStateChanged, this, &RecordSession::followRecordingState);
     // Queued, so that the "Saved ..." sentence published with the movie is printed before its path.
     connect(&controller, &CaptureSessionController::lastRecordingURLChanged, this, &RecordSession::followRecordingState,
             Qt::QueuedConnection);
     connect(&controller, &CaptureSessionController::isRunningChanged, this, [this] {
-        if (phase_ != Phase::waitingForPhone && phase_ != Phase::done && !controller_->isRunning()) connectionLost_ = true;
+        if (phase_ != Phase::waitingForPhone && phase_ != Phase::done && !controller_->isRunning())
+            connectionLost_ = true;
     });
     connect(&controller, &CaptureSessionController::connectedSourceIDChanged, this, [this] {
         const auto& sourceID = controller_->connectedSourceID();
@@ -104,7 +111,8 @@ void RecordSession::startRecordingRun() {
 void RecordSession::useFolderForThisRun() {
     destination_->chooseDirectory();
     if (destination_->errorMessage()) return fail(destination_->errorMessage()->toStdString());
-    if (!destination_->directoryURL()) return fail("The recording folder " + options_.folder->string() + " cannot be used.");
+    if (!destination_->directoryURL())
+        return fail("The recording folder " + options_.folder->string() + " cannot be used.");
 }
 
 // Automatic selection then only ever picks the named phone.
@@ -165,8 +173,9 @@ void RecordSession::giveUpWaiting() {
     if (phase_ != Phase::waitingForPhone) return;
     if (options_.source) {
         const auto& sources = controller_->sources();
-        const bool listed = std::any_of(sources.begin(), sources.end(),
-                                        [&](const Quillfen::CaptureSource& source) { return source.name == *options_.source; });
+        const bool listed = std::any_of(sources.begin(), sources.end(), [&](const Quillfen::CaptureSource& source) {
+            return source.name == *options_.source;
+        });
         if (!listed) return fail("No phone named \"" + *options_.source + "\" was found.");
     }
     fail(controller_->message());
@@ -174,14 +183,16 @@ void RecordSession::giveUpWaiting() {
 
 void RecordSession::requestStop() {
     switch (phase_) {
-        case Phase::waitingForPhone: return fail("Stopped before the recording started.");
+        case Phase::waitingForPhone:
+            return fail("Stopped before the recording started.");
         case Phase::recording:
             phase_ = Phase::stopping;
             recordTimer_.stop();
             controller_->stopRecording();
             return;
         case Phase::stopping:
-        case Phase::done: return;
+        case Phase::done:
+            return;
     }
 }
 

@@ -10,10 +10,10 @@
 
 #include <memory>
 
-#include "Session/CaptureSessionController.hpp"
-#include "Session/CaptureSessionRegistry.hpp"
 #include "RecordOptions.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
+#include "Session/CaptureSessionController.hpp"
+#include "Session/CaptureSessionRegistry.hpp"
 
 namespace UmberlinRecord {
 

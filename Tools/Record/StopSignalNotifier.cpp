@@ -22,7 +22,7 @@ StopSignalNotifier::StopSignalNotifier(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return;
     notifier_ = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &StopSignalNotifier::readSignal);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = writeSignalNumber;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -25,15 +25,23 @@ template <typename Record> json describeRecord(const Bytes& payload) {
 
 json describePayload(const Message& message) {
     switch (message.header.type) {
-        case MessageType::hello: return describeRecord<Hello>(message.payload);
-        case MessageType::videoConfiguration: return describeRecord<VideoConfiguration>(message.payload);
-        case MessageType::status: return describeRecord<DeviceStatus>(message.payload);
-        case MessageType::videoOrientation: return describeRecord<VideoOrientation>(message.payload);
-        case MessageType::audioConfiguration: return describeRecord<AudioConfiguration>(message.payload);
-        case MessageType::cameraControlStatus: return describeRecord<CameraControlStatus>(message.payload);
-        case MessageType::cameraControlCommand: return describeRecord<CameraControlCommand>(message.payload);
+        case MessageType::hello:
+            return describeRecord<Hello>(message.payload);
+        case MessageType::videoConfiguration:
+            return describeRecord<VideoConfiguration>(message.payload);
+        case MessageType::status:
+            return describeRecord<DeviceStatus>(message.payload);
+        case MessageType::videoOrientation:
+            return describeRecord<VideoOrientation>(message.payload);
+        case MessageType::audioConfiguration:
+            return describeRecord<AudioConfiguration>(message.payload);
+        case MessageType::cameraControlStatus:
+            return describeRecord<CameraControlStatus>(message.payload);
+        case MessageType::cameraControlCommand:
+            return describeRecord<CameraControlCommand>(message.payload);
         case MessageType::videoFrame:
-        case MessageType::audioFrame: return json::object();
+        case MessageType::audioFrame:
+            return json::object();
     }
     return json::object();
 }
@@ -41,10 +49,8 @@ json describePayload(const Message& message) {
 void print(const Message& message) {
     const Header& header = message.header;
     json line = {
-        {"type", caseName(header.type)},
-        {"flags", header.flags.rawValue},
-        {"payloadLength", header.payloadLength},
-        {"presentationTimeNanoseconds", header.presentationTimeNanoseconds},
+        {"type", caseName(header.type)},           {"flags", header.flags.rawValue},
+        {"payloadLength", header.payloadLength},   {"presentationTimeNanoseconds", header.presentationTimeNanoseconds},
         {"sequenceNumber", header.sequenceNumber},
     };
     line.update(describePayload(message));

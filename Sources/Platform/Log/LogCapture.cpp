@@ -4,8 +4,7 @@
 
 namespace UmberlinPlatform {
 
-ScopedLogCapture::ScopedLogCapture()
-    : token_(addLogSink([this](const std::string& line) { append(line); })) {}
+ScopedLogCapture::ScopedLogCapture() : token_(addLogSink([this](const std::string& line) { append(line); })) {}
 
 ScopedLogCapture::~ScopedLogCapture() { removeLogSink(token_); }
 

@@ -2,11 +2,11 @@
 // Collects logged lines while it exists, for tests that check diagnostics.
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
-#include <condition_variable>
 
 #include "Log/DiagnosticLog.hpp"
 

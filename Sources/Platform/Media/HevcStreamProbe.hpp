@@ -12,7 +12,7 @@
 namespace Media {
 
 struct HevcStreamFacts {
-    std::int32_t width = 0;   // displayed (cropped) size
+    std::int32_t width = 0;  // displayed (cropped) size
     std::int32_t height = 0;
     HevcPictureTraits traits;
 };

@@ -25,24 +25,20 @@ inline constexpr Status unreadableParameterSets = -12712;  // the HEVC decoder c
 inline constexpr Status sampleAllocationFailed = -12730;
 inline constexpr Status missingDataBuffer = -12731;
 inline constexpr Status sampleIndexOutOfRange = -12733;
-inline constexpr Status invalidEntryCount = -12735;     // no samples, or timing or size entries not 0, 1 or one per sample
-inline constexpr Status noSampleTiming = -12736;        // the buffer carries no timing entries
-inline constexpr Status sizesExceedData = -12737;       // the samples need more bytes than the block has
+inline constexpr Status invalidEntryCount = -12735;  // no samples, or timing or size entries not 0, 1 or one per sample
+inline constexpr Status noSampleTiming = -12736;     // the buffer carries no timing entries
+inline constexpr Status sizesExceedData = -12737;    // the samples need more bytes than the block has
 inline constexpr Status timeNotRepresentable = -12738;  // a derived time leaves the 64-bit range
 }  // namespace StatusCode
 
 // What a creating operation gives back: a status and, on success only, the new object.
-template <typename Object>
-struct Created {
+template <typename Object> struct Created {
     Status status = StatusCode::success;
     std::shared_ptr<Object> object;
 
     bool succeeded() const { return status == StatusCode::success && object != nullptr; }
 };
 
-template <typename Object>
-Created<Object> createdFailure(Status status) {
-    return Created<Object>{status, nullptr};
-}
+template <typename Object> Created<Object> createdFailure(Status status) { return Created<Object>{status, nullptr}; }
 
 }  // namespace Media

@@ -37,8 +37,8 @@ MediaTime combine(const MediaTime& left, const MediaTime& right, int sign) {
     }
     const std::int64_t common = std::lcm(std::int64_t{left.timeScale}, std::int64_t{right.timeScale});
     // At most 2^63 * 2^31 each, so the exact numerator over `common` fits 128 bits.
-    const Wide numerator = Wide{left.value} * (common / left.timeScale) +
-                           sign * Wide{right.value} * (common / right.timeScale);
+    const Wide numerator =
+        Wide{left.value} * (common / left.timeScale) + sign * Wide{right.value} * (common / right.timeScale);
     if (common <= std::numeric_limits<std::int32_t>::max()) {
         return fitsInt64(numerator)
                    ? withEpoch(MediaTime::make(static_cast<std::int64_t>(numerator), static_cast<std::int32_t>(common)))

@@ -100,9 +100,11 @@ MediaTime SampleBuffer::presentationTimeStamp() const {
         return MediaTime::invalid();
     }
     // Invalid times order after valid ones, so the earliest valid time wins.
-    return std::min_element(timing_.begin(), timing_.end(), [](const auto& left, const auto& right) {
-               return left.presentationTimeStamp < right.presentationTimeStamp;
-           })->presentationTimeStamp;
+    return std::min_element(timing_.begin(), timing_.end(),
+                            [](const auto& left, const auto& right) {
+                                return left.presentationTimeStamp < right.presentationTimeStamp;
+                            })
+        ->presentationTimeStamp;
 }
 
 MediaTime SampleBuffer::decodeTimeStamp() const {

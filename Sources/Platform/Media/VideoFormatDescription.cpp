@@ -52,9 +52,10 @@ Created<const VideoFormatDescription> VideoFormatDescription::createFromHevcPara
         makeHevcConfigurationRecord(parameterSets, movieNalUnitHeaderLengthFor(nalUnitHeaderLength), facts->traits);
     try {
         return {StatusCode::success,
-                std::make_shared<Result>(ConstructionToken{}, std::vector<Bytes>(parameterSets.begin(), parameterSets.end()),
-                                         nalUnitHeaderLength, VideoDimensions{facts->width, facts->height}, facts->traits,
-                                         std::move(*decoderRecord), std::move(*movieRecord))};
+                std::make_shared<Result>(ConstructionToken{},
+                                         std::vector<Bytes>(parameterSets.begin(), parameterSets.end()),
+                                         nalUnitHeaderLength, VideoDimensions{facts->width, facts->height},
+                                         facts->traits, std::move(*decoderRecord), std::move(*movieRecord))};
     } catch (const std::bad_alloc&) {
         return createdFailure<Result>(StatusCode::formatAllocationFailed);
     }

@@ -57,7 +57,8 @@ public:
     }
 
     VideoFormatDescription(ConstructionToken, std::vector<Bytes> parameterSets, int nalUnitHeaderLength,
-                           VideoDimensions dimensions, HevcPictureTraits traits, Bytes decoderRecord, Bytes movieRecord);
+                           VideoDimensions dimensions, HevcPictureTraits traits, Bytes decoderRecord,
+                           Bytes movieRecord);
 
 private:
     std::vector<Bytes> parameterSets_;

@@ -186,8 +186,7 @@ bool AacTrackEncoder::encode(Media::ByteView pcm, double startSeconds, const Pac
                 return false;
             }
         } else if (drift < -tolerance) {
-            const std::int64_t overlap =
-                std::min(frameCount, av_rescale(-drift, codec_->inputRate, rate));
+            const std::int64_t overlap = std::min(frameCount, av_rescale(-drift, codec_->inputRate, rate));
             samples += overlap * bytesPerFrame;
             frameCount -= overlap;
         }
@@ -197,8 +196,10 @@ bool AacTrackEncoder::encode(Media::ByteView pcm, double startSeconds, const Pac
         std::uint8_t** planes = codec_->scratchPlanes(std::max(capacity, 1));
         const std::uint8_t* input[] = {samples};
         const int converted = swr_convert(codec_->resampler, planes, capacity, input, static_cast<int>(frameCount));
-        if (converted < 0 || av_audio_fifo_write(codec_->fifo, reinterpret_cast<void**>(planes), converted) < converted) {
-            error = makeMovieWriterError(MovieWriterErrorCode::cannotEncodeAudio, converted < 0 ? converted : AVERROR(ENOMEM));
+        if (converted < 0 ||
+            av_audio_fifo_write(codec_->fifo, reinterpret_cast<void**>(planes), converted) < converted) {
+            error = makeMovieWriterError(MovieWriterErrorCode::cannotEncodeAudio,
+                                         converted < 0 ? converted : AVERROR(ENOMEM));
             return false;
         }
         codec_->queuedSamples += converted;
@@ -216,7 +217,8 @@ bool AacTrackEncoder::padWithSilenceUntil(double seconds, const PacketSink& sink
     }
     // At most the longest believable gap at a time, so a wild jump in the video's timestamps
     // costs bounded memory and time per frame.
-    if (!appendSilence(std::min<std::int64_t>(missing, std::int64_t{longestSilenceSeconds} * codec_->outputRate()), error)) {
+    if (!appendSilence(std::min<std::int64_t>(missing, std::int64_t{longestSilenceSeconds} * codec_->outputRate()),
+                       error)) {
         return false;
     }
     const int frameSize = codec_->context->frame_size;

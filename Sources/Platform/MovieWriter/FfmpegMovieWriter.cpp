@@ -1,11 +1,11 @@
 #include "MovieWriter/FfmpegMovieWriter.hpp"
 
-#include "MovieWriter/AacTrackEncoder.hpp"
 #include "Log/DiagnosticLog.hpp"
+#include "Media/NalUnitLengthPrefixes.hpp"
+#include "MovieWriter/AacTrackEncoder.hpp"
 #include "MovieWriter/MovieDefragmenter.hpp"
 #include "MovieWriter/MovieMuxer.hpp"
 #include "MovieWriter/MovieWriterErrors.hpp"
-#include "Media/NalUnitLengthPrefixes.hpp"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -152,51 +152,52 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
     const auto writeAudioPacket = [this](AVPacket* packet) { return muxer->writeAudio(packet); };
     MovieWriterError error;
     switch (job.kind) {
-    case JobKind::video: {
-        const Media::ByteView accessUnit = sampleBytes(*job.sample);
-        std::optional<Media::Bytes> widened;
-        if (nalUnitHeaderLength != Media::movieNalUnitHeaderLengthFor(nalUnitHeaderLength)) {
-            widened = Media::resizeNalUnitLengthPrefixes(accessUnit, nalUnitHeaderLength,
-                                                         Media::movieNalUnitHeaderLengthFor(nalUnitHeaderLength));
-            if (!widened) {
-                return makeMovieWriterError(MovieWriterErrorCode::invalidConfiguration, 0);
+        case JobKind::video: {
+            const Media::ByteView accessUnit = sampleBytes(*job.sample);
+            std::optional<Media::Bytes> widened;
+            if (nalUnitHeaderLength != Media::movieNalUnitHeaderLengthFor(nalUnitHeaderLength)) {
+                widened = Media::resizeNalUnitLengthPrefixes(accessUnit, nalUnitHeaderLength,
+                                                             Media::movieNalUnitHeaderLengthFor(nalUnitHeaderLength));
+                if (!widened) {
+                    return makeMovieWriterError(MovieWriterErrorCode::invalidConfiguration, 0);
+                }
             }
+            const int result = muxer->writeVideo(widened ? Media::ByteView(*widened) : accessUnit, job.presentationTime,
+                                                 job.decodeTime, job.duration, job.isKeyFrame);
+            if (result < 0) {
+                return makeMovieWriterError(MovieWriterErrorCode::cannotWriteFile, result);
+            }
+            const double videoSeconds = static_cast<double>(job.presentationTime) / MovieMuxer::videoTimeScale;
+            if (!audioEncoder->padWithSilenceUntil(videoSeconds - longestAudioLagSeconds, writeAudioPacket, error)) {
+                return error;
+            }
+            return std::nullopt;
         }
-        const int result = muxer->writeVideo(widened ? Media::ByteView(*widened) : accessUnit, job.presentationTime,
-                                             job.decodeTime, job.duration, job.isKeyFrame);
-        if (result < 0) {
-            return makeMovieWriterError(MovieWriterErrorCode::cannotWriteFile, result);
-        }
-        const double videoSeconds = static_cast<double>(job.presentationTime) / MovieMuxer::videoTimeScale;
-        if (!audioEncoder->padWithSilenceUntil(videoSeconds - longestAudioLagSeconds, writeAudioPacket, error)) {
-            return error;
-        }
-        return std::nullopt;
-    }
-    case JobKind::audio:
-        if (!audioEncoder->encode(sampleBytes(*job.sample), job.seconds, writeAudioPacket, error)) {
-            return error;
-        }
-        return std::nullopt;
-    case JobKind::finish:
-        if (!audioEncoder->finish(job.seconds, writeAudioPacket, error)) {
-            return error;
-        }
-        if (const int result = muxer->finish(); result < 0) {
+        case JobKind::audio:
+            if (!audioEncoder->encode(sampleBytes(*job.sample), job.seconds, writeAudioPacket, error)) {
+                return error;
+            }
+            return std::nullopt;
+        case JobKind::finish:
+            if (!audioEncoder->finish(job.seconds, writeAudioPacket, error)) {
+                return error;
+            }
+            if (const int result = muxer->finish(); result < 0) {
+                muxer.reset();
+                return makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
+            }
             muxer.reset();
-            return makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
-        }
-        muxer.reset();
-        if (options.rewriteAsRegularMovieOnFinish) {
-            if (const int result = rewriteAsRegularMovie(path); result < 0) {
-                const MovieWriterError reason = makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
-                logLine("[Umberlin recording] Kept the fragmented movie " + path.filename().string() +
-                        " (it plays as it is): " +
-                        (reason.underlyingError ? reason.underlyingError->localizedDescription
-                                                : reason.localizedDescription));
+            if (options.rewriteAsRegularMovieOnFinish) {
+                if (const int result = rewriteAsRegularMovie(path); result < 0) {
+                    const MovieWriterError reason =
+                        makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
+                    logLine("[Umberlin recording] Kept the fragmented movie " + path.filename().string() +
+                            " (it plays as it is): " +
+                            (reason.underlyingError ? reason.underlyingError->localizedDescription
+                                                    : reason.localizedDescription));
+                }
             }
-        }
-        return std::nullopt;
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -205,12 +206,14 @@ class FfmpegMovieWriter;
 
 class FfmpegWriterInput final : public MovieWriterInput {
 public:
-    FfmpegWriterInput(JobKind kind, std::shared_ptr<WriterCore> core, std::shared_ptr<const Media::FormatDescription> format)
+    FfmpegWriterInput(JobKind kind, std::shared_ptr<WriterCore> core,
+                      std::shared_ptr<const Media::FormatDescription> format)
         : kind_(kind), core_(std::move(core)), format_(std::move(format)) {}
 
     bool isReadyForMoreMediaData() const override {
         std::lock_guard lock(core_->mutex);
-        const std::size_t limit = kind_ == JobKind::video ? core_->options.videoQueueLimit : core_->options.audioQueueLimit;
+        const std::size_t limit =
+            kind_ == JobKind::video ? core_->options.videoQueueLimit : core_->options.audioQueueLimit;
         return core_->status == MovieWriterStatus::writing && !finished_ && core_->queuedCount(kind_) < limit;
     }
 
@@ -251,9 +254,8 @@ std::optional<Job> FfmpegWriterInput::makeJob(const Media::SampleBufferRef& samp
         job.seconds = presentation.seconds();
         return job;
     }
-    const Media::MediaTime decode = sample->decodeTimeStamp().isValid()
-                                        ? sample->decodeTimeStamp() - sessionStart
-                                        : presentation;
+    const Media::MediaTime decode =
+        sample->decodeTimeStamp().isValid() ? sample->decodeTimeStamp() - sessionStart : presentation;
     const Media::MediaTime duration = sample->duration();
     job.presentationTime = toVideoTimeScale(presentation);
     job.decodeTime = decode.isValid() ? toVideoTimeScale(decode) : job.presentationTime;
@@ -287,7 +289,8 @@ bool FfmpegWriterInput::append(const Media::SampleBufferRef& sample) {
 
 class FfmpegMovieWriter final : public MovieWriter {
 public:
-    FfmpegMovieWriter(std::filesystem::path path, FfmpegMovieWriterOptions options) : core_(std::make_shared<WriterCore>()) {
+    FfmpegMovieWriter(std::filesystem::path path, FfmpegMovieWriterOptions options)
+        : core_(std::make_shared<WriterCore>()) {
         core_->path = std::move(path);
         core_->options = options;
     }

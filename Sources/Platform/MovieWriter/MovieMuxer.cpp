@@ -24,8 +24,7 @@ std::int32_t fixed16(double value) { return static_cast<std::int32_t>(std::lroun
 }  // namespace
 
 std::array<std::int32_t, 9> displayMatrixFor(const AffineTransform& transform) {
-    return {fixed16(transform.a),  fixed16(transform.b),  0,
-            fixed16(transform.c),  fixed16(transform.d),  0,
+    return {fixed16(transform.a),  fixed16(transform.b),  0,      fixed16(transform.c), fixed16(transform.d), 0,
             fixed16(transform.tx), fixed16(transform.ty), 1 << 30};
 }
 
@@ -63,7 +62,8 @@ std::unique_ptr<MovieMuxer> MovieMuxer::open(const std::filesystem::path& path, 
     AVStream* audioStream = avformat_new_stream(format, nullptr);
     auto* extradata = static_cast<std::uint8_t*>(av_mallocz(record.size() + AV_INPUT_BUFFER_PADDING_SIZE));
     auto* matrix = reinterpret_cast<std::int32_t*>(
-        videoStream ? av_stream_new_side_data(videoStream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(std::int32_t)) : nullptr);
+        videoStream ? av_stream_new_side_data(videoStream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(std::int32_t))
+                    : nullptr);
     if (!videoStream || !audioStream || !extradata || !matrix) {
         av_free(extradata);
         error = makeMovieWriterError(MovieWriterErrorCode::cannotCreateFile, AVERROR(ENOMEM));

@@ -23,7 +23,7 @@ namespace UmberlinPlatform {
 
 // An error of the writer or of the system beneath it, with what a diagnostic needs to say.
 struct MovieWriterError {
-    std::string domain;                // e.g. movieWriterErrorDomain, or posixErrorDomain
+    std::string domain;  // e.g. movieWriterErrorDomain, or posixErrorDomain
     std::int64_t code = 0;
     std::string localizedDescription;  // one sentence
     std::optional<std::string> localizedFailureReason;
@@ -35,10 +35,10 @@ inline constexpr const char* posixErrorDomain = "NSPOSIXErrorDomain";
 
 // The writer's own error codes (domain movieWriterErrorDomain).
 namespace MovieWriterErrorCode {
-inline constexpr std::int64_t cannotCreateFile = 1;    // the file could not be opened or replaced
-inline constexpr std::int64_t cannotWriteFile = 2;     // writing the file failed (disk full, I/O error)
-inline constexpr std::int64_t cannotEncodeAudio = 3;   // the AAC encoder refused the audio
-inline constexpr std::int64_t cannotFinishFile = 4;    // the file could not be completed
+inline constexpr std::int64_t cannotCreateFile = 1;      // the file could not be opened or replaced
+inline constexpr std::int64_t cannotWriteFile = 2;       // writing the file failed (disk full, I/O error)
+inline constexpr std::int64_t cannotEncodeAudio = 3;     // the AAC encoder refused the audio
+inline constexpr std::int64_t cannotFinishFile = 4;      // the file could not be completed
 inline constexpr std::int64_t invalidConfiguration = 5;  // inputs or formats the movie cannot hold
 }  // namespace MovieWriterErrorCode
 
@@ -62,7 +62,7 @@ struct VideoInputSettings {
 struct AacOutputSettings {
     double sampleRate = 48000;  // the source rate; the writer resamples rates AAC cannot hold
     int channelCount = 2;
-    int bitRate = 192000;       // bits per second
+    int bitRate = 192000;  // bits per second
 
     friend bool operator==(const AacOutputSettings&, const AacOutputSettings&) = default;
 };

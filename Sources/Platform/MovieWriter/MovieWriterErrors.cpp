@@ -12,16 +12,16 @@ namespace {
 
 std::string descriptionFor(std::int64_t code) {
     switch (code) {
-    case MovieWriterErrorCode::cannotCreateFile:
-        return "The movie file could not be created.";
-    case MovieWriterErrorCode::cannotWriteFile:
-        return "The movie file could not be written.";
-    case MovieWriterErrorCode::cannotEncodeAudio:
-        return "The audio could not be encoded to AAC.";
-    case MovieWriterErrorCode::cannotFinishFile:
-        return "The movie file could not be completed.";
-    default:
-        return "The movie cannot hold this video or audio format.";
+        case MovieWriterErrorCode::cannotCreateFile:
+            return "The movie file could not be created.";
+        case MovieWriterErrorCode::cannotWriteFile:
+            return "The movie file could not be written.";
+        case MovieWriterErrorCode::cannotEncodeAudio:
+            return "The audio could not be encoded to AAC.";
+        case MovieWriterErrorCode::cannotFinishFile:
+            return "The movie file could not be completed.";
+        default:
+            return "The movie cannot hold this video or audio format.";
     }
 }
 

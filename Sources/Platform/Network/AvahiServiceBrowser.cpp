@@ -47,8 +47,7 @@ public:
     }
 
 private:
-    template <typename Handler>
-    Handler copy(const Handler& handler) {
+    template <typename Handler> Handler copy(const Handler& handler) {
         std::lock_guard lock(mutex);
         return handler;
     }
@@ -120,9 +119,9 @@ private:
             self->fail(error);
             return;
         }
-        self->browser_ = avahi_service_browser_new(self->client_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
-                                                   self->serviceType_.c_str(), nullptr, AvahiLookupFlags(0),
-                                                   &AvahiBrowseSession::browseEvent, self);
+        self->browser_ =
+            avahi_service_browser_new(self->client_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, self->serviceType_.c_str(),
+                                      nullptr, AvahiLookupFlags(0), &AvahiBrowseSession::browseEvent, self);
         if (self->browser_ == nullptr) {
             self->fail(avahi_client_errno(self->client_));
             return;
@@ -140,11 +139,20 @@ private:
                             AvahiLookupResultFlags, void* context) {
         auto* self = static_cast<AvahiBrowseSession*>(context);
         switch (event) {
-        case AVAHI_BROWSER_NEW: self->add(interfaceIndex, protocol, name, type, domain); break;
-        case AVAHI_BROWSER_REMOVE: self->remove({interfaceIndex, protocol, name, type, domain}); break;
-        case AVAHI_BROWSER_ALL_FOR_NOW: self->publish(true); break;
-        case AVAHI_BROWSER_FAILURE: self->fail(avahi_client_errno(self->client_)); break;
-        case AVAHI_BROWSER_CACHE_EXHAUSTED: break;
+            case AVAHI_BROWSER_NEW:
+                self->add(interfaceIndex, protocol, name, type, domain);
+                break;
+            case AVAHI_BROWSER_REMOVE:
+                self->remove({interfaceIndex, protocol, name, type, domain});
+                break;
+            case AVAHI_BROWSER_ALL_FOR_NOW:
+                self->publish(true);
+                break;
+            case AVAHI_BROWSER_FAILURE:
+                self->fail(avahi_client_errno(self->client_));
+                break;
+            case AVAHI_BROWSER_CACHE_EXHAUSTED:
+                break;
         }
     }
 
@@ -171,7 +179,8 @@ private:
         }
     }
 
-    void add(AvahiIfIndex interfaceIndex, AvahiProtocol protocol, const char* name, const char* type, const char* domain) {
+    void add(AvahiIfIndex interfaceIndex, AvahiProtocol protocol, const char* name, const char* type,
+             const char* domain) {
         InstanceKey key{interfaceIndex, protocol, name, type, domain};
         if (instances_.count(key) != 0) return;
         Instance& instance = instances_[key];

@@ -11,6 +11,7 @@
 
 namespace UmberlinPlatform {
 
-std::shared_ptr<ServiceBrowser> makeAvahiServiceBrowser(const std::string& serviceType, const NetworkParameters& parameters);
+std::shared_ptr<ServiceBrowser> makeAvahiServiceBrowser(const std::string& serviceType,
+                                                        const NetworkParameters& parameters);
 
 }  // namespace UmberlinPlatform

@@ -22,14 +22,16 @@ std::vector<BrowseResult> browseResultSet(const std::vector<FoundServiceInstance
 
     std::vector<BrowseResult> results;
     for (auto& [key, found] : byService) {
-        std::stable_sort(found.begin(), found.end(), [](const FoundServiceInstance* left, const FoundServiceInstance* right) {
-            return std::make_tuple(left->interfaceIndex, !isIpv4(*left->address)) <
-                   std::make_tuple(right->interfaceIndex, !isIpv4(*right->address));
-        });
+        std::stable_sort(found.begin(), found.end(),
+                         [](const FoundServiceInstance* left, const FoundServiceInstance* right) {
+                             return std::make_tuple(left->interfaceIndex, !isIpv4(*left->address)) <
+                                    std::make_tuple(right->interfaceIndex, !isIpv4(*right->address));
+                         });
         ServiceEndpoint endpoint{std::get<0>(key), std::get<2>(key), std::get<1>(key), {}};
         std::vector<NetworkInterface> interfaces;
         for (const FoundServiceInstance* instance : found) {
-            if (std::find(endpoint.addresses.begin(), endpoint.addresses.end(), *instance->address) == endpoint.addresses.end()) {
+            if (std::find(endpoint.addresses.begin(), endpoint.addresses.end(), *instance->address) ==
+                endpoint.addresses.end()) {
                 endpoint.addresses.push_back(*instance->address);
             }
             if (interfaces.empty() || interfaces.back().index != instance->interfaceIndex) {

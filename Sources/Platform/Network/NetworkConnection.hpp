@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "Network/NetworkTypes.hpp"
 #include "Dispatch/SerialQueue.hpp"
+#include "Network/NetworkTypes.hpp"
 
 namespace UmberlinPlatform {
 
@@ -32,8 +32,8 @@ public:
     using StateHandler = std::function<void(const ConnectionState&)>;
     // data: the bytes read (none or empty when nothing arrived); isComplete: the peer
     // finished sending and nothing more will arrive; error: the read failed.
-    using ReceiveCompletion =
-        std::function<void(std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error)>;
+    using ReceiveCompletion = std::function<void(std::optional<std::vector<std::uint8_t>> data, bool isComplete,
+                                                 std::optional<NetworkError> error)>;
     using SendCompletion = std::function<void(std::optional<NetworkError> error)>;
 
     virtual ~NetworkConnection() = default;
@@ -57,14 +57,15 @@ public:
 
     // Completes once at least `minimumIncompleteLength` bytes (or the end of the stream, or an
     // error) are there, with at most `maximumLength` bytes. One receive at a time.
-    virtual void receive(std::size_t minimumIncompleteLength, std::size_t maximumLength, ReceiveCompletion completion) = 0;
+    virtual void receive(std::size_t minimumIncompleteLength, std::size_t maximumLength,
+                         ReceiveCompletion completion) = 0;
 
     // Sends all of `content` as one complete message, after earlier sends; the completion
     // reports whether it was handed to the network.
     virtual void send(std::vector<std::uint8_t> content, SendCompletion completion) = 0;
 };
 
-using NetworkConnectionFactory =
-    std::function<std::shared_ptr<NetworkConnection>(const NetworkEndpoint& endpoint, const NetworkParameters& parameters)>;
+using NetworkConnectionFactory = std::function<std::shared_ptr<NetworkConnection>(const NetworkEndpoint& endpoint,
+                                                                                  const NetworkParameters& parameters)>;
 
 }  // namespace UmberlinPlatform

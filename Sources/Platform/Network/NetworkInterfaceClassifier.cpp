@@ -27,15 +27,14 @@ constexpr int arphrdLoopback = 772;
 constexpr unsigned long wirelessGetName = 0x8B01;
 
 // Drivers of mobile-broadband modems: their links are cellular even when they look like Ethernet.
-constexpr std::array<std::string_view, 6> cellularDrivers = {
-    "qmi_wwan", "cdc_mbim", "huawei_cdc_ncm", "sierra_net", "mhi_net", "ipa"};
+constexpr std::array<std::string_view, 6> cellularDrivers = {"qmi_wwan",   "cdc_mbim", "huawei_cdc_ncm",
+                                                             "sierra_net", "mhi_net",  "ipa"};
 
 // The kernel's drivers for a phone sharing its network over a USB cable.
-constexpr std::array<std::string_view, 6> usbTetheringDrivers = {
-    "rndis_host", "cdc_ether", "cdc_ncm", "ipheth", "cdc_eem", "cdc_subset"};
+constexpr std::array<std::string_view, 6> usbTetheringDrivers = {"rndis_host", "cdc_ether", "cdc_ncm",
+                                                                 "ipheth",     "cdc_eem",   "cdc_subset"};
 
-template <std::size_t count>
-bool isOneOf(const std::string& value, const std::array<std::string_view, count>& names) {
+template <std::size_t count> bool isOneOf(const std::string& value, const std::array<std::string_view, count>& names) {
     return std::find(names.begin(), names.end(), value) != names.end();
 }
 
@@ -122,7 +121,9 @@ bool sysfsShows(const std::string& name, unsigned index) {
     return readNumber(fs::path("/sys/class/net") / name / "ifindex") == static_cast<long>(index);
 }
 
-bool isPlainName(const std::string& name) { return !name.empty() && name.find('/') == std::string::npos && name != ".."; }
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "..";
+}
 
 }  // namespace
 
@@ -140,7 +141,8 @@ std::optional<NetworkInterface> networkInterfaceNamed(const std::string& name) {
 
 NetworkInterface networkInterfaceWithIndex(unsigned index) {
     char name[IF_NAMESIZE] = {};
-    if (::if_indextoname(index, name) == nullptr) return {"if" + std::to_string(index), InterfaceType::other, index, false};
+    if (::if_indextoname(index, name) == nullptr)
+        return {"if" + std::to_string(index), InterfaceType::other, index, false};
     return networkInterfaceNamed(name).value_or(NetworkInterface{name, InterfaceType::other, index, false});
 }
 

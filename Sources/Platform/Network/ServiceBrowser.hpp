@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Network/NetworkTypes.hpp"
 #include "Dispatch/SerialQueue.hpp"
+#include "Network/NetworkTypes.hpp"
 
 namespace UmberlinPlatform {
 

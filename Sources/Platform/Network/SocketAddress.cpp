@@ -32,7 +32,8 @@ std::optional<SocketAddress> numericAddress(const std::string& host, std::uint16
     ::freeaddrinfo(found);
     if (address.family() == AF_INET6) {
         auto* ipv6 = reinterpret_cast<sockaddr_in6*>(&address.storage);
-        if (ipv6->sin6_scope_id == 0 && IN6_IS_ADDR_LINKLOCAL(&ipv6->sin6_addr)) ipv6->sin6_scope_id = scopeInterfaceIndex;
+        if (ipv6->sin6_scope_id == 0 && IN6_IS_ADDR_LINKLOCAL(&ipv6->sin6_addr))
+            ipv6->sin6_scope_id = scopeInterfaceIndex;
     }
     return address;
 }
@@ -45,7 +46,8 @@ std::variant<SocketAddress, NetworkError> serviceAddress(const ServiceEndpoint& 
         if (auto address = numericAddress(resolved.host, resolved.port, resolved.interfaceIndex)) return *address;
     }
     std::string where = requiredInterface ? " on " + requiredInterface->name : std::string();
-    return networkErrorWithDescription("The service \u201C" + service.name + "\u201D has no known address" + where + ".");
+    return networkErrorWithDescription("The service \u201C" + service.name + "\u201D has no known address" + where +
+                                       ".");
 }
 
 }  // namespace
@@ -59,9 +61,11 @@ std::variant<SocketAddress, NetworkError> socketAddressFor(const NetworkEndpoint
     return networkErrorWithDescription("\u201C" + host.host + "\u201D is not a numeric IP address.");
 }
 
-std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int family, const NetworkInterface& networkInterface) {
+std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int family,
+                                                 const NetworkInterface& networkInterface) {
     const std::string& name = networkInterface.name;
-    if (::setsockopt(socketDescriptor, SOL_SOCKET, SO_BINDTODEVICE, name.c_str(), static_cast<socklen_t>(name.size())) == 0) {
+    if (::setsockopt(socketDescriptor, SOL_SOCKET, SO_BINDTODEVICE, name.c_str(),
+                     static_cast<socklen_t>(name.size())) == 0) {
         return std::nullopt;
     }
     if (errno != EPERM && errno != EACCES) return networkErrorFromErrno(errno);
@@ -87,7 +91,8 @@ std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int famil
 std::string describeSocketAddress(const sockaddr* address, socklen_t length) {
     char host[NI_MAXHOST] = {};
     char service[NI_MAXSERV] = {};
-    if (::getnameinfo(address, length, host, sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
+    if (::getnameinfo(address, length, host, sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) !=
+        0) {
         return "unknown address";
     }
     if (address->sa_family == AF_INET6) return std::string("[") + host + "]:" + service;

@@ -28,7 +28,8 @@ std::variant<SocketAddress, NetworkError> socketAddressFor(const NetworkEndpoint
 
 // Keeps the socket's traffic on `networkInterface`: SO_BINDTODEVICE, or binding to the
 // interface's own address of the socket's family when the option is not permitted.
-std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int family, const NetworkInterface& networkInterface);
+std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int family,
+                                                 const NetworkInterface& networkInterface);
 
 // "10.77.0.2:7070", "[fe80::1%anri0]:7070".
 std::string describeSocketAddress(const sockaddr* address, socklen_t length);

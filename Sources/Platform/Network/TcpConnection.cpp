@@ -38,7 +38,8 @@ enum class Phase { connecting, ready, failed };
 class ConnectionCore : public std::enable_shared_from_this<ConnectionCore> {
 public:
     ConnectionCore(NetworkEndpoint endpoint, NetworkParameters parameters)
-        : endpoint_(std::move(endpoint)), parameters_(std::move(parameters)),
+        : endpoint_(std::move(endpoint)),
+          parameters_(std::move(parameters)),
           wakeDescriptor_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
     ~ConnectionCore() {
@@ -82,9 +83,8 @@ public:
 
     void postReceive(NetworkConnection::ReceiveCompletion completion, std::optional<Bytes> data, bool isComplete,
                      std::optional<NetworkError> error) {
-        post([completion = std::move(completion), data = std::move(data), isComplete, error = std::move(error)]() mutable {
-            completion(std::move(data), isComplete, std::move(error));
-        });
+        post([completion = std::move(completion), data = std::move(data), isComplete,
+              error = std::move(error)]() mutable { completion(std::move(data), isComplete, std::move(error)); });
     }
 
     void postSend(NetworkConnection::SendCompletion completion, std::optional<NetworkError> error) {
@@ -167,7 +167,8 @@ void ConnectionCore::finishConnecting() {
     ::getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &localLength);
     {
         std::lock_guard lock(mutex);
-        path = NetworkPath{std::nullopt, "satisfied, tcp " + describeSocketAddress(reinterpret_cast<sockaddr*>(&local), localLength) +
+        path = NetworkPath{std::nullopt, "satisfied, tcp " +
+                                             describeSocketAddress(reinterpret_cast<sockaddr*>(&local), localLength) +
                                              " -> " + remoteText_ + " via " + interfaceText()};
     }
     phase_ = Phase::ready;
@@ -255,7 +256,8 @@ void ConnectionCore::run() {
             if (phase_ == Phase::ready && receive && !peerFinished_ && !streamError_) socketEvents |= POLLIN;
             if (phase_ == Phase::ready && !sends.empty() && !streamError_) socketEvents |= POLLOUT;
         }
-        const bool answerAtOnce = phase_ == Phase::failed || (phase_ == Phase::ready && (peerFinished_ || streamError_));
+        const bool answerAtOnce =
+            phase_ == Phase::failed || (phase_ == Phase::ready && (peerFinished_ || streamError_));
         if (answerAtOnce && phase_ == Phase::failed) completePendingWork(*streamError_);
         if (answerAtOnce && phase_ == Phase::ready) {
             serviceReceive(0);
@@ -335,7 +337,8 @@ public:
         return core_->path;
     }
 
-    void receive(std::size_t minimumIncompleteLength, std::size_t maximumLength, ReceiveCompletion completion) override {
+    void receive(std::size_t minimumIncompleteLength, std::size_t maximumLength,
+                 ReceiveCompletion completion) override {
         const std::size_t maximum = std::max<std::size_t>(maximumLength, 1);
         const std::size_t minimum = std::clamp<std::size_t>(minimumIncompleteLength, 1, maximum);
         {
@@ -369,7 +372,8 @@ private:
 
 }  // namespace
 
-std::shared_ptr<NetworkConnection> makeTcpConnection(const NetworkEndpoint& endpoint, const NetworkParameters& parameters) {
+std::shared_ptr<NetworkConnection> makeTcpConnection(const NetworkEndpoint& endpoint,
+                                                     const NetworkParameters& parameters) {
     return std::make_shared<TcpConnection>(endpoint, parameters);
 }
 

@@ -13,6 +13,7 @@ namespace UmberlinPlatform {
 // it (SO_BINDTODEVICE, or binding to the interface's address when that is not permitted).
 // Linux offers no path monitor to wait on, so this connection never reports waiting: a
 // connect that fails (refused, unreachable, no address) reports failed with the reason.
-std::shared_ptr<NetworkConnection> makeTcpConnection(const NetworkEndpoint& endpoint, const NetworkParameters& parameters);
+std::shared_ptr<NetworkConnection> makeTcpConnection(const NetworkEndpoint& endpoint,
+                                                     const NetworkParameters& parameters);
 
 }  // namespace UmberlinPlatform

@@ -24,15 +24,15 @@ constexpr const char* textAlignmentKey = "teleprompter.textAlignment";
 
 bool isNumber(const QVariant& value) {
     switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -95,11 +95,13 @@ void DidaruzoriZeroroDidevuzadez::assign(Value& field, const Value& value, const
 }
 
 void DidaruzoriZeroroDidevuzadez::setHorizontallyMirrored(bool value) {
-    assign(isHorizontallyMirrored_, value, horizontallyMirroredKey, &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged);
+    assign(isHorizontallyMirrored_, value, horizontallyMirroredKey,
+           &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setVerticallyMirrored(bool value) {
-    assign(isVerticallyMirrored_, value, verticallyMirroredKey, &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged);
+    assign(isVerticallyMirrored_, value, verticallyMirroredKey,
+           &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setShowsGrid(bool value) {
@@ -119,7 +121,8 @@ void DidaruzoriZeroroDidevuzadez::setShowsImageSettings(bool value) {
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterSpeedMultiplier(double value) {
-    assign(teleprompterSpeedMultiplier_, value, speedMultiplierKey, &DidaruzoriZeroroDidevuzadez::teleprompterSpeedMultiplierChanged);
+    assign(teleprompterSpeedMultiplier_, value, speedMultiplierKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterSpeedMultiplierChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterTextSize(double value) {
@@ -131,23 +134,28 @@ void DidaruzoriZeroroDidevuzadez::setTeleprompterTextColor(const QString& value)
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterShadowStrength(double value) {
-    assign(teleprompterShadowStrength_, value, shadowStrengthKey, &DidaruzoriZeroroDidevuzadez::teleprompterShadowStrengthChanged);
+    assign(teleprompterShadowStrength_, value, shadowStrengthKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterShadowStrengthChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterShadowColor(const QString& value) {
-    assign(teleprompterShadowColor_, value, shadowColorKey, &DidaruzoriZeroroDidevuzadez::teleprompterShadowColorChanged);
+    assign(teleprompterShadowColor_, value, shadowColorKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterShadowColorChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterBackdropOpacity(double value) {
-    assign(teleprompterBackdropOpacity_, value, backdropOpacityKey, &DidaruzoriZeroroDidevuzadez::teleprompterBackdropOpacityChanged);
+    assign(teleprompterBackdropOpacity_, value, backdropOpacityKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterBackdropOpacityChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterLineSpacing(double value) {
-    assign(teleprompterLineSpacing_, value, lineSpacingKey, &DidaruzoriZeroroDidevuzadez::teleprompterLineSpacingChanged);
+    assign(teleprompterLineSpacing_, value, lineSpacingKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterLineSpacingChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterTextAlignment(const QString& value) {
-    assign(teleprompterTextAlignment_, value, textAlignmentKey, &DidaruzoriZeroroDidevuzadez::teleprompterTextAlignmentChanged);
+    assign(teleprompterTextAlignment_, value, textAlignmentKey,
+           &DidaruzoriZeroroDidevuzadez::teleprompterTextAlignmentChanged);
 }
 
 }  // namespace Quillfen

@@ -13,20 +13,31 @@ namespace Quillfen {
 // write to a key wins). Values are stored as given: range rules belong to the controls.
 class DidaruzoriZeroroDidevuzadez : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool isHorizontallyMirrored READ isHorizontallyMirrored WRITE setHorizontallyMirrored NOTIFY isHorizontallyMirroredChanged)
-    Q_PROPERTY(bool isVerticallyMirrored READ isVerticallyMirrored WRITE setVerticallyMirrored NOTIFY isVerticallyMirroredChanged)
+    Q_PROPERTY(bool isHorizontallyMirrored READ isHorizontallyMirrored WRITE setHorizontallyMirrored NOTIFY
+                   isHorizontallyMirroredChanged)
+    Q_PROPERTY(bool isVerticallyMirrored READ isVerticallyMirrored WRITE setVerticallyMirrored NOTIFY
+                   isVerticallyMirroredChanged)
     Q_PROPERTY(bool showsGrid READ showsGrid WRITE setShowsGrid NOTIFY showsGridChanged)
     Q_PROPERTY(bool showsLevel READ showsLevel WRITE setShowsLevel NOTIFY showsLevelChanged)
     Q_PROPERTY(bool showsAudioMeter READ showsAudioMeter WRITE setShowsAudioMeter NOTIFY showsAudioMeterChanged)
-    Q_PROPERTY(bool showsImageSettings READ showsImageSettings WRITE setShowsImageSettings NOTIFY showsImageSettingsChanged)
-    Q_PROPERTY(double teleprompterSpeedMultiplier READ teleprompterSpeedMultiplier WRITE setTeleprompterSpeedMultiplier NOTIFY teleprompterSpeedMultiplierChanged)
-    Q_PROPERTY(double teleprompterTextSize READ teleprompterTextSize WRITE setTeleprompterTextSize NOTIFY teleprompterTextSizeChanged)
-    Q_PROPERTY(QString teleprompterTextColor READ teleprompterTextColor WRITE setTeleprompterTextColor NOTIFY teleprompterTextColorChanged)
-    Q_PROPERTY(double teleprompterShadowStrength READ teleprompterShadowStrength WRITE setTeleprompterShadowStrength NOTIFY teleprompterShadowStrengthChanged)
-    Q_PROPERTY(QString teleprompterShadowColor READ teleprompterShadowColor WRITE setTeleprompterShadowColor NOTIFY teleprompterShadowColorChanged)
-    Q_PROPERTY(double teleprompterBackdropOpacity READ teleprompterBackdropOpacity WRITE setTeleprompterBackdropOpacity NOTIFY teleprompterBackdropOpacityChanged)
-    Q_PROPERTY(double teleprompterLineSpacing READ teleprompterLineSpacing WRITE setTeleprompterLineSpacing NOTIFY teleprompterLineSpacingChanged)
-    Q_PROPERTY(QString teleprompterTextAlignment READ teleprompterTextAlignment WRITE setTeleprompterTextAlignment NOTIFY teleprompterTextAlignmentChanged)
+    Q_PROPERTY(
+        bool showsImageSettings READ showsImageSettings WRITE setShowsImageSettings NOTIFY showsImageSettingsChanged)
+    Q_PROPERTY(double teleprompterSpeedMultiplier READ teleprompterSpeedMultiplier WRITE setTeleprompterSpeedMultiplier
+                   NOTIFY teleprompterSpeedMultiplierChanged)
+    Q_PROPERTY(double teleprompterTextSize READ teleprompterTextSize WRITE setTeleprompterTextSize NOTIFY
+                   teleprompterTextSizeChanged)
+    Q_PROPERTY(QString teleprompterTextColor READ teleprompterTextColor WRITE setTeleprompterTextColor NOTIFY
+                   teleprompterTextColorChanged)
+    Q_PROPERTY(double teleprompterShadowStrength READ teleprompterShadowStrength WRITE setTeleprompterShadowStrength
+                   NOTIFY teleprompterShadowStrengthChanged)
+    Q_PROPERTY(QString teleprompterShadowColor READ teleprompterShadowColor WRITE setTeleprompterShadowColor NOTIFY
+                   teleprompterShadowColorChanged)
+    Q_PROPERTY(double teleprompterBackdropOpacity READ teleprompterBackdropOpacity WRITE setTeleprompterBackdropOpacity
+                   NOTIFY teleprompterBackdropOpacityChanged)
+    Q_PROPERTY(double teleprompterLineSpacing READ teleprompterLineSpacing WRITE setTeleprompterLineSpacing NOTIFY
+                   teleprompterLineSpacingChanged)
+    Q_PROPERTY(QString teleprompterTextAlignment READ teleprompterTextAlignment WRITE setTeleprompterTextAlignment
+                   NOTIFY teleprompterTextAlignmentChanged)
 
 public:
     // Reads every key (the table's default where a key is absent) and writes nothing back.
@@ -40,7 +51,7 @@ public:
     bool showsAudioMeter() const { return showsAudioMeter_; }
     bool showsImageSettings() const { return showsImageSettings_; }
     double teleprompterSpeedMultiplier() const { return teleprompterSpeedMultiplier_; }
-    double teleprompterTextSize() const { return teleprompterTextSize_; }  // points
+    double teleprompterTextSize() const { return teleprompterTextSize_; }            // points
     const QString& teleprompterTextColor() const { return teleprompterTextColor_; }  // "#RRGGBB"
     double teleprompterShadowStrength() const { return teleprompterShadowStrength_; }
     const QString& teleprompterShadowColor() const { return teleprompterShadowColor_; }  // "#RRGGBB"

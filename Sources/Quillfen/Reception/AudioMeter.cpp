@@ -75,8 +75,8 @@ SampleStatistics measureSamples(const std::uint8_t* bytes, std::size_t sampleCou
     SampleStatistics statistics;
     for (std::size_t lane = 0; lane < lanes; ++lane) {
         statistics.sumOfSquares += sums[lane];
-        statistics.peakMagnitude = std::max({statistics.peakMagnitude, -static_cast<std::int32_t>(lows[lane]),
-                                             static_cast<std::int32_t>(highs[lane])});
+        statistics.peakMagnitude = std::max(
+            {statistics.peakMagnitude, -static_cast<std::int32_t>(lows[lane]), static_cast<std::int32_t>(highs[lane])});
     }
     return statistics;
 }
@@ -92,11 +92,16 @@ double decibelsFullScale(double amplitude) {
 
 std::optional<std::string_view> AudioMeterStatus::meterLabel() const {
     switch (kind_) {
-    case Kind::waitingForPhone: return "WAITING FOR PHONE AUDIO";
-    case Kind::running: return std::nullopt;
-    case Kind::denied: return "PHONE MIC ACCESS OFF";
-    case Kind::unavailable: return "PHONE AUDIO UNAVAILABLE";
-    case Kind::failed: return "PHONE AUDIO ERROR";
+        case Kind::waitingForPhone:
+            return "WAITING FOR PHONE AUDIO";
+        case Kind::running:
+            return std::nullopt;
+        case Kind::denied:
+            return "PHONE MIC ACCESS OFF";
+        case Kind::unavailable:
+            return "PHONE AUDIO UNAVAILABLE";
+        case Kind::failed:
+            return "PHONE AUDIO ERROR";
     }
     return std::nullopt;
 }

@@ -55,8 +55,8 @@ inline constexpr std::string_view audioMeterAccessibilityLabel = "Microphone lev
 // The meter's LED segments: 6 dB steps up to -30 dBFS, then 3 dB steps up to full scale.
 namespace AudioMeterScale {
 
-inline constexpr std::array<double, 16> segmentBoundaries{
-    -60, -54, -48, -42, -36, -30, -27, -24, -21, -18, -15, -12, -9, -6, -3, 0};
+inline constexpr std::array<double, 16> segmentBoundaries{-60, -54, -48, -42, -36, -30, -27, -24,
+                                                          -21, -18, -15, -12, -9,  -6,  -3,  0};
 inline constexpr int segmentCount = static_cast<int>(segmentBoundaries.size()) - 1;
 
 // The segment (0...14) that a level falls in; nothing when no segment is lit

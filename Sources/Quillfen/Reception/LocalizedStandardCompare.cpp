@@ -46,7 +46,7 @@ char32_t nextCodePoint(std::string_view text, std::size_t& position) {
 
 char32_t foldCase(char32_t c) {
     if (c >= U'A' && c <= U'Z') return c + 0x20;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;    // Latin-1 capitals
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;     // Latin-1 capitals
     if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;  // Greek capitals
     if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic capitals
     if (c >= 0x400 && c <= 0x40F) return c + 0x50;                // Cyrillic capitals with marks

@@ -45,9 +45,7 @@ NetworkCameraError NetworkCameraError::cannotCreateAudioFormatDescription(std::i
 NetworkCameraError NetworkCameraError::cannotCreateBlockBuffer(std::int32_t status) {
     return {Case::cannotCreateBlockBuffer, status};
 }
-NetworkCameraError NetworkCameraError::cannotCopyFrame(std::int32_t status) {
-    return {Case::cannotCopyFrame, status};
-}
+NetworkCameraError NetworkCameraError::cannotCopyFrame(std::int32_t status) { return {Case::cannotCopyFrame, status}; }
 NetworkCameraError NetworkCameraError::cannotCopyAudioFrame(std::int32_t status) {
     return {Case::cannotCopyAudioFrame, status};
 }

@@ -74,16 +74,17 @@ std::shared_ptr<const Media::AudioFormatDescription> makeAudioFormatDescription(
     const UmberlinWire::AudioConfiguration& configuration) {
     if (!isSupportedAudioConfiguration(configuration)) throw NetworkCameraError::invalidAudioConfiguration();
     const auto channels = static_cast<std::uint32_t>(configuration.channelCount);
-    const auto description = Media::AudioStreamBasicDescription::linearPcm16(static_cast<double>(configuration.sampleRate), channels);
+    const auto description =
+        Media::AudioStreamBasicDescription::linearPcm16(static_cast<double>(configuration.sampleRate), channels);
     auto created = Media::AudioFormatDescription::create(description);
     if (!created.succeeded()) throw NetworkCameraError::cannotCreateAudioFormatDescription(created.status);
     return created.object;
 }
 
-Media::SampleBufferRef makeAudioSampleBuffer(UmberlinWire::ByteView payload,
-                                             const UmberlinWire::AudioConfiguration& configuration,
-                                             const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription,
-                                             std::uint64_t presentationTimeNanoseconds) {
+Media::SampleBufferRef makeAudioSampleBuffer(
+    UmberlinWire::ByteView payload, const UmberlinWire::AudioConfiguration& configuration,
+    const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription,
+    std::uint64_t presentationTimeNanoseconds) {
     if (!isSupportedAudioConfiguration(configuration)) throw NetworkCameraError::invalidAudioConfiguration();
     const std::size_t bytesPerFrame = 2 * static_cast<std::size_t>(configuration.channelCount);
     if (payload.empty() || payload.size() % bytesPerFrame != 0) throw NetworkCameraError::invalidAudioFrame();

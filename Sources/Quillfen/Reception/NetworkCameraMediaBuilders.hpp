@@ -30,9 +30,9 @@ std::shared_ptr<const Media::AudioFormatDescription> makeAudioFormatDescription(
     const UmberlinWire::AudioConfiguration& configuration);
 
 // The whole frames of one audio payload (copied once), starting at the presentation time.
-Media::SampleBufferRef makeAudioSampleBuffer(UmberlinWire::ByteView payload,
-                                             const UmberlinWire::AudioConfiguration& configuration,
-                                             const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription,
-                                             std::uint64_t presentationTimeNanoseconds);
+Media::SampleBufferRef makeAudioSampleBuffer(
+    UmberlinWire::ByteView payload, const UmberlinWire::AudioConfiguration& configuration,
+    const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription,
+    std::uint64_t presentationTimeNanoseconds);
 
 }  // namespace Quillfen

@@ -23,14 +23,15 @@ constexpr std::int64_t defaultFramesPerSecond = 30;
 // that is no percentage at all.
 long long batteryPercent(const std::optional<double>& level) {
     if (!level) return -1;
-    const double percent = std::round(*level * 100);  // halves away from zero
+    const double percent = std::round(*level * 100);      // halves away from zero
     constexpr double int64Limit = 9223372036854775808.0;  // 2^63
     if (!(percent >= -int64Limit && percent < int64Limit)) return -1;
     return static_cast<long long>(percent);
 }
 
 std::string telemetryLine(const UmberlinWire::DeviceStatus& status) {
-    return "[Umberlin stream] Received phone telemetry: battery=" + std::to_string(batteryPercent(status.batteryLevel)) +
+    return "[Umberlin stream] Received phone telemetry: battery=" +
+           std::to_string(batteryPercent(status.batteryLevel)) +
            "% state=" + std::string(UmberlinWire::rawValue(status.batteryState)) +
            " attitude=" + (status.attitude ? "yes" : "no");
 }
@@ -89,8 +90,8 @@ void NetworkCameraReceiver::handleVideoFrame(const Message& message) {
     if (!formatDescription_) return;  // nothing can decode it before the first configuration
     const std::int64_t framesPerSecond = streamInfo_ ? streamInfo_->framesPerSecond : defaultFramesPerSecond;
     const bool isKeyFrame = message.header.flags.contains(UmberlinWire::Flags::keyFrame);
-    const auto buffer = makeSampleBuffer(message.payload, formatDescription_, message.header.presentationTimeNanoseconds,
-                                         framesPerSecond, isKeyFrame);
+    const auto buffer = makeSampleBuffer(message.payload, formatDescription_,
+                                         message.header.presentationTimeNanoseconds, framesPerSecond, isKeyFrame);
     if (!hasReceivedFrame_) {
         hasReceivedFrame_ = true;
         if (onFirstFrameReceived) onFirstFrameReceived();
@@ -146,9 +147,8 @@ void NetworkCameraReceiver::handleAudioFrame(const Message& message) {
 // MARK: Commands
 
 void NetworkCameraReceiver::sendCameraControlCommand(UmberlinWire::CameraControlCommand command) {
-    enqueue([command = std::move(command)](NetworkCameraReceiver& self) {
-        self.sendCameraControlCommandOnQueue(command);
-    });
+    enqueue(
+        [command = std::move(command)](NetworkCameraReceiver& self) { self.sendCameraControlCommandOnQueue(command); });
 }
 
 void NetworkCameraReceiver::sendCameraControlCommandOnQueue(const UmberlinWire::CameraControlCommand& command) {

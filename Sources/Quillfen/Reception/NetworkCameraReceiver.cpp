@@ -3,10 +3,10 @@
 #include <chrono>
 #include <utility>
 
-#include "Network/AvahiServiceBrowser.hpp"
-#include "Log/DiagnosticLog.hpp"
-#include "Network/TcpConnection.hpp"
 #include "Dispatch/ThreadSerialQueue.hpp"
+#include "Log/DiagnosticLog.hpp"
+#include "Network/AvahiServiceBrowser.hpp"
+#include "Network/TcpConnection.hpp"
 
 namespace Quillfen {
 
@@ -145,8 +145,8 @@ void NetworkCameraReceiver::handleBrowserState(const BrowserState& browserState)
 void NetworkCameraReceiver::publishServices(const std::vector<UmberlinPlatform::BrowseResult>& results) {
     const auto services = networkCameraServices(results);
     for (const auto& service : services) {
-        logLine("[Umberlin stream] Discovered " + service.name + " over " + std::string(transportWord(service.transport)) +
-                " (" + service.interface.name + ")");
+        logLine("[Umberlin stream] Discovered " + service.name + " over " +
+                std::string(transportWord(service.transport)) + " (" + service.interface.name + ")");
     }
     if (onServicesChanged) onServicesChanged(services);
 }
@@ -243,15 +243,15 @@ void NetworkCameraReceiver::handleConnectionState(const ConnectionState& connect
 
 void NetworkCameraReceiver::receiveNext() {
     isReceiving_ = true;
-    connection_->receive(1, maximumReceiveLength,
-                         [weakSelf = weak_from_this(), weakConnection = std::weak_ptr(connection_)](
-                             std::optional<std::vector<std::uint8_t>> data, bool isComplete,
-                             std::optional<NetworkError> error) {
-                             const auto self = weakSelf.lock();
-                             if (!self || !self->isCurrent(weakConnection)) return;
-                             self->isReceiving_ = false;
-                             self->handleReceived(data, isComplete, error);
-                         });
+    connection_->receive(
+        1, maximumReceiveLength,
+        [weakSelf = weak_from_this(), weakConnection = std::weak_ptr(connection_)](
+            std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error) {
+            const auto self = weakSelf.lock();
+            if (!self || !self->isCurrent(weakConnection)) return;
+            self->isReceiving_ = false;
+            self->handleReceived(data, isComplete, error);
+        });
 }
 
 void NetworkCameraReceiver::handleReceived(const std::optional<std::vector<std::uint8_t>>& data, bool isComplete,

@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "Dispatch/SerialQueue.hpp"
 #include "Media/AudioFormatDescription.hpp"
+#include "Media/SampleBuffer.hpp"
+#include "Media/VideoFormatDescription.hpp"
+#include "Network/NetworkConnection.hpp"
+#include "Network/ServiceBrowser.hpp"
 #include "Reception/AudioMeter.hpp"
 #include "Reception/NetworkCameraService.hpp"
-#include "Network/NetworkConnection.hpp"
-#include "Media/SampleBuffer.hpp"
-#include "Dispatch/SerialQueue.hpp"
-#include "Network/ServiceBrowser.hpp"
-#include "Media/VideoFormatDescription.hpp"
 #include "UmberlinWire/WireProtocol.hpp"
 
 namespace Quillfen {
@@ -78,7 +78,8 @@ public:
     static constexpr std::size_t maximumPendingCommandSends = 64;
     static constexpr const char* serviceType = "_umberlin-camera._tcp";
 
-    static std::shared_ptr<NetworkCameraReceiver> make(NetworkCameraReceiverPorts ports = systemNetworkCameraReceiverPorts());
+    static std::shared_ptr<NetworkCameraReceiver> make(
+        NetworkCameraReceiverPorts ports = systemNetworkCameraReceiverPorts());
     NetworkCameraReceiver(ConstructionToken, NetworkCameraReceiverPorts ports);
     ~NetworkCameraReceiver();
     NetworkCameraReceiver(const NetworkCameraReceiver&) = delete;

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <system_error>
 
+#include "Dispatch/ThreadSerialQueue.hpp"
 #include "Log/DiagnosticLog.hpp"
 #include "MovieWriter/FfmpegMovieWriter.hpp"
 #include "MovieWriter/MovieWriterErrors.hpp"
 #include "Recording/NetworkVideoRecorderQueueing.hpp"
 #include "Recording/NetworkVideoRecorderSettings.hpp"
-#include "Dispatch/ThreadSerialQueue.hpp"
 
 namespace Quillfen {
 
@@ -126,20 +126,20 @@ void NetworkVideoRecorder::resetWriter() {
 
 void NetworkVideoRecorder::appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) {
     switch (state_.kind()) {
-    case State::Kind::waitingForKeyFrame:
-        if (!isKeyFrame || !audioFormatDescription_) {
+        case State::Kind::waitingForKeyFrame:
+            if (!isKeyFrame || !audioFormatDescription_) {
+                return;
+            }
+            runOrFail([&] {
+                beginWriting(*sampleBuffer);
+                appendOnQueue(*sampleBuffer);
+            });
             return;
-        }
-        runOrFail([&] {
-            beginWriting(*sampleBuffer);
-            appendOnQueue(*sampleBuffer);
-        });
-        return;
-    case State::Kind::recording:
-        runOrFail([&] { appendOnQueue(*sampleBuffer); });
-        return;
-    default:
-        return;
+        case State::Kind::recording:
+            runOrFail([&] { appendOnQueue(*sampleBuffer); });
+            return;
+        default:
+            return;
     }
 }
 
@@ -230,34 +230,34 @@ void NetworkVideoRecorder::publishDurationOnQueue() {
 
 void NetworkVideoRecorder::finishOnQueue() {
     switch (state_.kind()) {
-    case State::Kind::waitingForKeyFrame:
-        resetWriter();
-        setState(State::idle());
-        completeStopRequests();
-        return;
-    case State::Kind::recording: {
-        if (!writer_ || !audioInput_) {
-            failOnQueue(RecordingError(RecordingError::Kind::writerNotReady));
+        case State::Kind::waitingForKeyFrame:
+            resetWriter();
+            setState(State::idle());
+            completeStopRequests();
+            return;
+        case State::Kind::recording: {
+            if (!writer_ || !audioInput_) {
+                failOnQueue(RecordingError(RecordingError::Kind::writerNotReady));
+                return;
+            }
+            if (writer_->status() != MovieWriterStatus::writing) {
+                failOnQueue(writerErrorOr(*writer_, RecordingError::Kind::writerStopped));
+                return;
+            }
+            setState(State::finishing(state_.url()));
+            auto writer = writer_;
+            auto audioInput = audioInput_;
+            if (runOrFail([&] { drainPendingAudioOnQueue(*writer, *audioInput); }) && pendingAudioSamples_.empty()) {
+                finalizeWriterOnQueue();
+            }
             return;
         }
-        if (writer_->status() != MovieWriterStatus::writing) {
-            failOnQueue(writerErrorOr(*writer_, RecordingError::Kind::writerStopped));
+        case State::Kind::finishing:
+            return;  // the completion waits for the end of finalising
+        case State::Kind::failed:
+        case State::Kind::idle:
+            completeStopRequests();
             return;
-        }
-        setState(State::finishing(state_.url()));
-        auto writer = writer_;
-        auto audioInput = audioInput_;
-        if (runOrFail([&] { drainPendingAudioOnQueue(*writer, *audioInput); }) && pendingAudioSamples_.empty()) {
-            finalizeWriterOnQueue();
-        }
-        return;
-    }
-    case State::Kind::finishing:
-        return;  // the completion waits for the end of finalising
-    case State::Kind::failed:
-    case State::Kind::idle:
-        completeStopRequests();
-        return;
     }
 }
 

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "Dispatch/SerialQueue.hpp"
 #include "Media/AudioFormatDescription.hpp"
 #include "Media/MediaTime.hpp"
+#include "Media/SampleBuffer.hpp"
 #include "MovieWriter/MovieWriter.hpp"
 #include "Recording/RecordingError.hpp"
-#include "Media/SampleBuffer.hpp"
-#include "Dispatch/SerialQueue.hpp"
 
 namespace Quillfen {
 
@@ -46,7 +46,9 @@ public:
         enum class Kind { waitingForKeyFrame, recording, finishing, failed, idle };
 
         static State idle() { return State(Kind::idle, {}, {}); }
-        static State waitingForKeyFrame(std::filesystem::path url) { return State(Kind::waitingForKeyFrame, std::move(url), {}); }
+        static State waitingForKeyFrame(std::filesystem::path url) {
+            return State(Kind::waitingForKeyFrame, std::move(url), {});
+        }
         static State recording(std::filesystem::path url) { return State(Kind::recording, std::move(url), {}); }
         static State finishing(std::filesystem::path url) { return State(Kind::finishing, std::move(url), {}); }
         static State failed(std::string message) { return State(Kind::failed, {}, std::move(message)); }
@@ -96,8 +98,7 @@ public:
     void resetFailure();
 
 private:
-    template <typename Work>
-    void enqueue(Work work);
+    template <typename Work> void enqueue(Work work);
 
     void setState(State state);
     void prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees);
@@ -108,13 +109,15 @@ private:
     void beginWriting(const Media::SampleBuffer& keyFrame);
     void appendOnQueue(const Media::SampleBuffer& sampleBuffer);
     void appendAudioOnQueue(const Media::SampleBuffer& sampleBuffer);
-    void drainPendingAudioOnQueue(UmberlinPlatform::MovieWriter& writer, UmberlinPlatform::MovieWriterInput& audioInput);
+    void drainPendingAudioOnQueue(UmberlinPlatform::MovieWriter& writer,
+                                  UmberlinPlatform::MovieWriterInput& audioInput);
 
     void scheduleAudioDrain();
     void updateAudioFormatOnQueue(const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription);
     void finishOnQueue();
     void finalizeWriterOnQueue();
-    void writerFinishedOnQueue(const std::shared_ptr<UmberlinPlatform::MovieWriter>& writer, const std::filesystem::path& url);
+    void writerFinishedOnQueue(const std::shared_ptr<UmberlinPlatform::MovieWriter>& writer,
+                               const std::filesystem::path& url);
     void completeStopRequests();
     void failOnQueue(const RecorderFailure& failure);
     void resetWriter();
@@ -122,8 +125,7 @@ private:
     void publishDurationOnQueue();
 
     // Runs throwing work; a failure goes to failOnQueue. False when it failed.
-    template <typename Work>
-    bool runOrFail(Work work);
+    template <typename Work> bool runOrFail(Work work);
 
     std::shared_ptr<UmberlinPlatform::SerialQueue> queue_;
     UmberlinPlatform::MovieWriterFactory makeWriter_;

@@ -118,9 +118,10 @@ void NetworkVideoRecorder::scheduleAudioDrain() {
 void NetworkVideoRecorder::updateAudioFormatOnQueue(
     const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription) {
     const auto& old = audioFormatDescription_;
-    const bool unchanged = (!old && !formatDescription) ||
-                           (old && formatDescription &&
-                            sameStreamFormat(old->streamBasicDescription(), formatDescription->streamBasicDescription()));
+    const bool unchanged =
+        (!old && !formatDescription) ||
+        (old && formatDescription &&
+         sameStreamFormat(old->streamBasicDescription(), formatDescription->streamBasicDescription()));
     if (!unchanged && state_.kind() == State::Kind::recording) {
         UmberlinPlatform::logLine("[Umberlin recording] Phone audio format changed; finalizing the current recording");
         finishOnQueue();

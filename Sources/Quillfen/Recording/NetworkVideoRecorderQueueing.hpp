@@ -7,8 +7,7 @@
 
 namespace Quillfen {
 
-template <typename Work>
-void NetworkVideoRecorder::enqueue(Work work) {
+template <typename Work> void NetworkVideoRecorder::enqueue(Work work) {
     queue_->async([weakSelf = weak_from_this(), work = std::move(work)]() mutable {
         if (auto self = weakSelf.lock()) {
             work(*self);
@@ -16,8 +15,7 @@ void NetworkVideoRecorder::enqueue(Work work) {
     });
 }
 
-template <typename Work>
-bool NetworkVideoRecorder::runOrFail(Work work) {
+template <typename Work> bool NetworkVideoRecorder::runOrFail(Work work) {
     std::optional<RecorderFailure> failure;
     try {
         work();
@@ -44,7 +42,8 @@ inline RecorderFailure writerErrorOr(const UmberlinPlatform::MovieWriter& writer
 // Throws the writer's error (or writerStopped) unless it is writing.
 inline void requireWriting(const UmberlinPlatform::MovieWriter& writer) {
     if (writer.status() != UmberlinPlatform::MovieWriterStatus::writing) {
-        std::visit([](const auto& failure) { throw failure; }, writerErrorOr(writer, RecordingError::Kind::writerStopped));
+        std::visit([](const auto& failure) { throw failure; },
+                   writerErrorOr(writer, RecordingError::Kind::writerStopped));
     }
 }
 

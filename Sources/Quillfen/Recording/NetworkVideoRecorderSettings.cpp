@@ -10,18 +10,19 @@ UmberlinPlatform::AffineTransform videoTransform(int rotation, Media::VideoDimen
     const double width = dimensions.width;
     const double height = dimensions.height;
     switch (rotation) {
-    case 90:
-        return {0, 1, -1, 0, height, 0};
-    case 180:
-        return {-1, 0, 0, -1, width, height};
-    case 270:
-        return {0, -1, 1, 0, 0, width};
-    default:
-        return {};
+        case 90:
+            return {0, 1, -1, 0, height, 0};
+        case 180:
+            return {-1, 0, 0, -1, width, height};
+        case 270:
+            return {0, -1, 1, 0, 0, width};
+        default:
+            return {};
     }
 }
 
-UmberlinPlatform::AacOutputSettings audioOutputSettings(const std::shared_ptr<const Media::AudioFormatDescription>& format) {
+UmberlinPlatform::AacOutputSettings audioOutputSettings(
+    const std::shared_ptr<const Media::AudioFormatDescription>& format) {
     if (!format) {
         throw RecordingError(RecordingError::Kind::missingAudioFormat);
     }

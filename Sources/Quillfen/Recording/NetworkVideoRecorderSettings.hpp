@@ -6,10 +6,10 @@
 
 #include "Media/AudioFormatDescription.hpp"
 #include "Media/MediaTime.hpp"
-#include "Session/MonitorModels.hpp"  // normalizedRotation
-#include "MovieWriter/MovieWriter.hpp"
 #include "Media/SampleBuffer.hpp"
 #include "Media/VideoFormatDescription.hpp"
+#include "MovieWriter/MovieWriter.hpp"
+#include "Session/MonitorModels.hpp"  // normalizedRotation
 
 namespace Quillfen {
 
@@ -19,7 +19,8 @@ UmberlinPlatform::AffineTransform videoTransform(int rotation, Media::VideoDimen
 
 // AAC at the source rate and channel count: 128 kb/s for mono, 192 kb/s for two or more
 // channels. Throws RecordingError missingAudioFormat without a description.
-UmberlinPlatform::AacOutputSettings audioOutputSettings(const std::shared_ptr<const Media::AudioFormatDescription>& format);
+UmberlinPlatform::AacOutputSettings audioOutputSettings(
+    const std::shared_ptr<const Media::AudioFormatDescription>& format);
 
 // The buffer with `offset` subtracted from its presentation (and valid decode) time, bytes
 // shared, without the display-immediately attachment (that is for the live preview only).

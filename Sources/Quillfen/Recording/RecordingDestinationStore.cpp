@@ -4,8 +4,8 @@
 #include <QStandardPaths>
 
 #include <system_error>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "Recording/RecordingFolderAccess.hpp"
 

@@ -6,34 +6,34 @@ namespace Quillfen {
 
 std::string RecordingError::localizedDescription() const {
     switch (kind_) {
-    case Kind::cannotRebaseSample:
-        return "A video timestamp could not be prepared (" + std::to_string(status_) + ").";
-    case Kind::missingVideoFormat:
-        return "The camera stream has no usable video format.";
-    case Kind::missingAudioFormat:
-        return "The phone stream has no usable audio format.";
-    case Kind::cannotAddVideoInput:
-        return "The HEVC stream cannot be added to the recording.";
-    case Kind::cannotAddAudioInput:
-        return "The phone audio stream cannot be added to the recording.";
-    case Kind::cannotStartWriting:
-        return "The recording file could not be started.";
-    case Kind::writerNotReady:
-        return "The recording writer is not ready.";
-    case Kind::writerStopped:
-        return "The recording writer stopped unexpectedly.";
-    case Kind::storageCannotKeepUp:
-        return "The selected storage could not keep up with the camera stream.";
-    case Kind::cannotAppendFrame:
-        return "A video frame could not be written.";
-    case Kind::audioStorageCannotKeepUp:
-        return "The AAC encoder stayed busy long enough to exhaust the phone-audio buffer.";
-    case Kind::cannotAppendAudio:
-        return "A phone audio frame could not be written.";
-    case Kind::invalidTimestamp:
-        return "The camera sent a frame with an invalid timestamp.";
-    case Kind::cannotFinishWriting:
-        return "The recording file could not be finalized.";
+        case Kind::cannotRebaseSample:
+            return "A video timestamp could not be prepared (" + std::to_string(status_) + ").";
+        case Kind::missingVideoFormat:
+            return "The camera stream has no usable video format.";
+        case Kind::missingAudioFormat:
+            return "The phone stream has no usable audio format.";
+        case Kind::cannotAddVideoInput:
+            return "The HEVC stream cannot be added to the recording.";
+        case Kind::cannotAddAudioInput:
+            return "The phone audio stream cannot be added to the recording.";
+        case Kind::cannotStartWriting:
+            return "The recording file could not be started.";
+        case Kind::writerNotReady:
+            return "The recording writer is not ready.";
+        case Kind::writerStopped:
+            return "The recording writer stopped unexpectedly.";
+        case Kind::storageCannotKeepUp:
+            return "The selected storage could not keep up with the camera stream.";
+        case Kind::cannotAppendFrame:
+            return "A video frame could not be written.";
+        case Kind::audioStorageCannotKeepUp:
+            return "The AAC encoder stayed busy long enough to exhaust the phone-audio buffer.";
+        case Kind::cannotAppendAudio:
+            return "A phone audio frame could not be written.";
+        case Kind::invalidTimestamp:
+            return "The camera sent a frame with an invalid timestamp.";
+        case Kind::cannotFinishWriting:
+            return "The recording file could not be finalized.";
     }
     return {};
 }

@@ -32,7 +32,9 @@ public:
     };
 
     RecordingError(Kind kind) : kind_(kind) {}  // NOLINT: the cases read as values
-    static RecordingError cannotRebaseSample(std::int32_t status) { return RecordingError(Kind::cannotRebaseSample, status); }
+    static RecordingError cannotRebaseSample(std::int32_t status) {
+        return RecordingError(Kind::cannotRebaseSample, status);
+    }
 
     Kind kind() const { return kind_; }
     std::int32_t status() const { return status_; }

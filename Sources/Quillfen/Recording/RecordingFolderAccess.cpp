@@ -27,9 +27,13 @@ bool isExistingFolder(const std::filesystem::path& path) {
 
 }  // namespace
 
-QString displayPath(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
+QString displayPath(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
 
-std::filesystem::path filePath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+std::filesystem::path filePath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
 
 FolderBookmark makeFolderBookmark(const std::filesystem::path& folder) {
     const QString cleaned = cleanAbsolutePath(displayPath(folder));
@@ -43,15 +47,15 @@ std::optional<ResolvedFolderBookmark> resolveFolderBookmark(const QVariant& stor
     QString path;
     bool isStale = false;
     switch (stored.metaType().id()) {
-    case QMetaType::QByteArray:
-        path = QString::fromUtf8(stored.toByteArray());
-        break;
-    case QMetaType::QString:
-        path = stored.toString();
-        isStale = true;
-        break;
-    default:
-        return std::nullopt;
+        case QMetaType::QByteArray:
+            path = QString::fromUtf8(stored.toByteArray());
+            break;
+        case QMetaType::QString:
+            path = stored.toString();
+            isStale = true;
+            break;
+        default:
+            return std::nullopt;
     }
     const QString cleaned = cleanAbsolutePath(path);
     if (cleaned.isEmpty() || !isExistingFolder(filePath(cleaned))) return std::nullopt;
@@ -66,13 +70,13 @@ std::optional<DestinationError> checkRecordingFolder(const std::filesystem::path
     const int descriptor = ::mkstemp(probe.data());
     if (descriptor < 0) {
         switch (errno) {
-        case ENOSPC:
-        case EDQUOT:
-        case EMFILE:
-        case ENFILE:
-            return std::nullopt;
-        default:
-            return DestinationError::notWritable;
+            case ENOSPC:
+            case EDQUOT:
+            case EMFILE:
+            case ENFILE:
+                return std::nullopt;
+            default:
+                return DestinationError::notWritable;
         }
     }
     ::close(descriptor);

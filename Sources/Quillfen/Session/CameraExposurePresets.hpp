@@ -8,14 +8,14 @@
 
 namespace Quillfen::ExposurePresets {
 
-inline constexpr std::array<double, 28> standardISOValues{
-    25,  32,  40,  50,   64,   80,   100,  125,  160,  200,  250,  320,  400,   500,
-    640, 800, 1000, 1250, 1600, 2000, 2500, 3200, 4000, 5000, 6400, 8000, 10000, 12800};
+inline constexpr std::array<double, 28> standardISOValues{25,   32,   40,   50,   64,   80,   100,   125,  160,  200,
+                                                          250,  320,  400,  500,  640,  800,  1000,  1250, 1600, 2000,
+                                                          2500, 3200, 4000, 5000, 6400, 8000, 10000, 12800};
 
 // Each stands for a duration of 1/denominator seconds. The longest is 1/30 s so that the
 // 30 frames per second stream keeps its rate.
 inline constexpr std::array<double, 29> standardShutterDenominators{
-    30,  40,  48,  50,   60,   80,   100,  120,  125,  160,  200,  240,  250,  320, 400,
+    30,  40,  48,  50,   60,   80,   100,  120,  125,  160,  200,  240,  250,  320,  400,
     500, 640, 800, 1000, 1250, 1600, 2000, 2500, 3200, 4000, 5000, 6400, 8000, 10000};
 
 // The standard ISO values within the phone's limits, in ascending order. When none lies

@@ -80,10 +80,14 @@ CameraLevelReading reading(const UmberlinWire::DeviceAttitude& current, const Um
     const double z = vector[2] * degreesPerRadian;
 
     switch (quarterTurnDegrees(rotationAngleDegrees)) {
-    case 90: return {-x, y, z};
-    case 180: return {-y, -x, z};
-    case 270: return {x, -y, z};
-    default: return {y, x, z};
+        case 90:
+            return {-x, y, z};
+        case 180:
+            return {-y, -x, z};
+        case 270:
+            return {x, -y, z};
+        default:
+            return {y, x, z};
     }
 }
 

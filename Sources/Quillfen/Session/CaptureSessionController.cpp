@@ -73,10 +73,12 @@ void CaptureSessionController::configureStreamReceiver() {
     const std::weak_ptr<NetworkVideoRenderer> renderer = streamRenderer_;
 
     receiver.onServicesChanged = [onMain](const std::vector<NetworkCameraService>& services) {
-        onMain([services](CaptureSessionController& self) {
-            self.streamServices_ = services;
-            self.rebuildSources();
-        }, false);
+        onMain(
+            [services](CaptureSessionController& self) {
+                self.streamServices_ = services;
+                self.rebuildSources();
+            },
+            false);
     };
     receiver.onStateChanged = [onMain](const NetworkCameraReceiver::State& state) {
         onMain([state](CaptureSessionController& self) { self.handleReceiverState(state); }, true);
@@ -85,20 +87,27 @@ void CaptureSessionController::configureStreamReceiver() {
         onMain([hello](CaptureSessionController& self) { self.handleStreamInfo(hello); }, true);
     };
     receiver.onOrientationChanged = [onMain](const UmberlinWire::VideoOrientation& orientation) {
-        onMain([angle = orientation.rotationAngleDegrees](CaptureSessionController& self) {
-            self.assign(self.streamRotationAngleDegrees_, normalizedRotation(angle),
-                        &CaptureSessionController::streamRotationAngleDegreesChanged);
-        }, true);
+        onMain(
+            [angle = orientation.rotationAngleDegrees](CaptureSessionController& self) {
+                self.assign(self.streamRotationAngleDegrees_, normalizedRotation(angle),
+                            &CaptureSessionController::streamRotationAngleDegreesChanged);
+            },
+            true);
     };
     receiver.onDeviceStatusChanged = [onMain](const UmberlinWire::DeviceStatus& status) {
-        onMain([status](CaptureSessionController& self) {
-            self.assign(self.deviceStatus_, std::optional(status), &CaptureSessionController::deviceStatusChanged);
-        }, true);
+        onMain(
+            [status](CaptureSessionController& self) {
+                self.assign(self.deviceStatus_, std::optional(status), &CaptureSessionController::deviceStatusChanged);
+            },
+            true);
     };
     receiver.onCameraControlStatusChanged = [onMain](const CameraControlStatus& status) {
-        onMain([status](CaptureSessionController& self) {
-            self.assign(self.cameraControlStatus_, std::optional(status), &CaptureSessionController::cameraControlStatusChanged);
-        }, true);
+        onMain(
+            [status](CaptureSessionController& self) {
+                self.assign(self.cameraControlStatus_, std::optional(status),
+                            &CaptureSessionController::cameraControlStatusChanged);
+            },
+            true);
     };
     receiver.onFormatChanged = [recorder, renderer] {
         if (auto strong = recorder.lock()) strong->stop();
@@ -109,13 +118,15 @@ void CaptureSessionController::configureStreamReceiver() {
         if (auto strong = recorder.lock()) strong->updateAudioFormat(format);
     };
     receiver.onFirstFrameReceived = [onMain] {
-        onMain([](CaptureSessionController& self) {
-            self.assign(self.isRunning_, true, &CaptureSessionController::isRunningChanged);
-            self.assign(self.message_,
-                        "Live over " + self.transportWord() + " \u00B7 " +
-                            self.streamDescription_.value_or("HEVC camera stream"),
-                        &CaptureSessionController::messageChanged);
-        }, true);
+        onMain(
+            [](CaptureSessionController& self) {
+                self.assign(self.isRunning_, true, &CaptureSessionController::isRunningChanged);
+                self.assign(self.message_,
+                            "Live over " + self.transportWord() + " \u00B7 " +
+                                self.streamDescription_.value_or("HEVC camera stream"),
+                            &CaptureSessionController::messageChanged);
+            },
+            true);
     };
     receiver.onSampleBuffer = [recorder, renderer](const Media::SampleBufferRef& buffer, bool isKeyFrame) {
         if (auto strong = recorder.lock()) strong->append(buffer, isKeyFrame);
@@ -123,14 +134,18 @@ void CaptureSessionController::configureStreamReceiver() {
     };
     receiver.onAudioSampleBuffer = [onMain, recorder](const Media::SampleBufferRef& buffer) {
         if (auto strong = recorder.lock()) strong->appendAudio(buffer);
-        onMain([](CaptureSessionController& self) {
-            self.assign(self.phoneAudioAvailable_, true, &CaptureSessionController::phoneAudioAvailableChanged);
-        }, true);
+        onMain(
+            [](CaptureSessionController& self) {
+                self.assign(self.phoneAudioAvailable_, true, &CaptureSessionController::phoneAudioAvailableChanged);
+            },
+            true);
     };
     receiver.onAudioMeterChanged = [onMain](const AudioMeterReading& reading) {
-        onMain([reading](CaptureSessionController& self) {
-            self.assign(self.phoneAudioReading_, reading, &CaptureSessionController::phoneAudioReadingChanged);
-        }, true);
+        onMain(
+            [reading](CaptureSessionController& self) {
+                self.assign(self.phoneAudioReading_, reading, &CaptureSessionController::phoneAudioReadingChanged);
+            },
+            true);
     };
 }
 
@@ -141,16 +156,21 @@ void CaptureSessionController::configureStreamRecorder() {
         onMain([state](CaptureSessionController& self) { self.handleRecorderState(state); }, false);
     };
     recorder.onDurationChanged = [onMain](double seconds) {
-        onMain([seconds](CaptureSessionController& self) {
-            self.assign(self.recordingDuration_, seconds, &CaptureSessionController::recordingDurationChanged);
-        }, false);
+        onMain(
+            [seconds](CaptureSessionController& self) {
+                self.assign(self.recordingDuration_, seconds, &CaptureSessionController::recordingDurationChanged);
+            },
+            false);
     };
     recorder.onFinished = [onMain](const std::filesystem::path& url) {
-        onMain([url](CaptureSessionController& self) {
-            self.assign(self.lastRecordingURL_, std::optional(url), &CaptureSessionController::lastRecordingURLChanged);
-            self.assign(self.recordingMessage_, std::optional("Saved " + url.filename().string()),
-                        &CaptureSessionController::recordingMessageChanged);
-        }, false);
+        onMain(
+            [url](CaptureSessionController& self) {
+                self.assign(self.lastRecordingURL_, std::optional(url),
+                            &CaptureSessionController::lastRecordingURLChanged);
+                self.assign(self.recordingMessage_, std::optional("Saved " + url.filename().string()),
+                            &CaptureSessionController::recordingMessageChanged);
+            },
+            false);
     };
 }
 
@@ -178,7 +198,8 @@ void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::
             streamDescription_.reset();
             clearSourceTelemetry();
             streamRenderer_->flush();
-            assign(message_, transportWord() + " camera error: " + state.text(), &CaptureSessionController::messageChanged);
+            assign(message_, transportWord() + " camera error: " + state.text(),
+                   &CaptureSessionController::messageChanged);
             break;
         case Kind::idle:
         case Kind::browsing:
@@ -195,13 +216,15 @@ void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::
 
 void CaptureSessionController::handleStreamInfo(const UmberlinWire::Hello& hello) {
     assign(connectedSourceID_, std::optional(hello.sourceID), &CaptureSessionController::connectedSourceIDChanged);
-    assign(connectedDeviceName_, std::optional(hello.deviceName), &CaptureSessionController::connectedDeviceNameChanged);
+    assign(connectedDeviceName_, std::optional(hello.deviceName),
+           &CaptureSessionController::connectedDeviceNameChanged);
     streamDescription_ = hello.deviceName + " \u00B7 " + std::to_string(hello.width) + "\u00D7" +
                          std::to_string(hello.height) + " \u00B7 " + std::to_string(hello.framesPerSecond) + " fps";
     assign(sourceVideoDimensions_,
            std::optional(VideoDimensions{static_cast<double>(hello.width), static_cast<double>(hello.height)}),
            &CaptureSessionController::sourceVideoDimensionsChanged);
-    assign(message_, std::string("Connected; waiting for the first video frame\u2026"), &CaptureSessionController::messageChanged);
+    assign(message_, std::string("Connected; waiting for the first video frame\u2026"),
+           &CaptureSessionController::messageChanged);
 }
 
 void CaptureSessionController::handleRecorderState(const NetworkVideoRecorder::State& state) {
@@ -222,7 +245,8 @@ void CaptureSessionController::handleRecorderState(const NetworkVideoRecorder::S
         case Kind::failed:
             assign(recordingMessage_, std::optional("Recording failed: " + state.message()),
                    &CaptureSessionController::recordingMessageChanged);
-            assign(recordingErrorMessage_, std::optional(state.message()), &CaptureSessionController::recordingErrorMessageChanged);
+            assign(recordingErrorMessage_, std::optional(state.message()),
+                   &CaptureSessionController::recordingErrorMessageChanged);
             break;
         case Kind::idle:
             break;
@@ -230,11 +254,13 @@ void CaptureSessionController::handleRecorderState(const NetworkVideoRecorder::S
 }
 
 void CaptureSessionController::clearSourceTelemetry() {
-    assign(sourceVideoDimensions_, std::optional<VideoDimensions>(), &CaptureSessionController::sourceVideoDimensionsChanged);
+    assign(sourceVideoDimensions_, std::optional<VideoDimensions>(),
+           &CaptureSessionController::sourceVideoDimensionsChanged);
     assign(connectedSourceID_, std::optional<std::string>(), &CaptureSessionController::connectedSourceIDChanged);
     assign(connectedDeviceName_, std::optional<std::string>(), &CaptureSessionController::connectedDeviceNameChanged);
     assign(deviceStatus_, std::optional<UmberlinWire::DeviceStatus>(), &CaptureSessionController::deviceStatusChanged);
-    assign(cameraControlStatus_, std::optional<CameraControlStatus>(), &CaptureSessionController::cameraControlStatusChanged);
+    assign(cameraControlStatus_, std::optional<CameraControlStatus>(),
+           &CaptureSessionController::cameraControlStatusChanged);
     assign(phoneAudioAvailable_, false, &CaptureSessionController::phoneAudioAvailableChanged);
     assign(phoneAudioReading_, AudioMeterReading{}, &CaptureSessionController::phoneAudioReadingChanged);
     streamRecorder_->updateAudioFormat(nullptr);
@@ -253,8 +279,9 @@ void CaptureSessionController::rebuildSources() {
 
     // An automatic selection follows the first entry (the wired one when there is one); a
     // user's choice stays as long as its source exists.
-    if (selectedSourceID_ && std::any_of(sources_.begin(), sources_.end(),
-                                         [&](const CaptureSource& source) { return source.id == *selectedSourceID_; })) {
+    if (selectedSourceID_ && std::any_of(sources_.begin(), sources_.end(), [&](const CaptureSource& source) {
+            return source.id == *selectedSourceID_;
+        })) {
         if (!selectionWasUserInitiated_ && sources_.front().id != *selectedSourceID_)
             selectSource(sources_.front().id, false);
         return;
@@ -273,22 +300,25 @@ void CaptureSessionController::rebuildSources() {
         }
     }
     streamReceiver_->disconnect();
-    assign(message_,
-           std::string(sources_.empty()
-                           ? "Start 4K Broadcast in Umberlin Capture, then connect the phone over Wi-Fi or supported USB."
-                           : "Every discovered phone is already in use by another Rezuvidodo window."),
-           &CaptureSessionController::messageChanged);
+    assign(
+        message_,
+        std::string(sources_.empty()
+                        ? "Start 4K Broadcast in Umberlin Capture, then connect the phone over Wi-Fi or supported USB."
+                        : "Every discovered phone is already in use by another Rezuvidodo window."),
+        &CaptureSessionController::messageChanged);
 }
 
 bool CaptureSessionController::isSourceAvailable(const std::string& id) const {
     if (selectedSourceID_ == id) return true;
-    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
+    const auto source =
+        std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
     if (source == sources_.end() || !sourceAvailabilityCheck) return true;
     return sourceAvailabilityCheck(source->claimID);
 }
 
 std::optional<std::string> CaptureSessionController::sourceClaimID(const std::string& id) const {
-    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
+    const auto source =
+        std::find_if(sources_.begin(), sources_.end(), [&](const CaptureSource& s) { return s.id == id; });
     if (source == sources_.end()) return std::nullopt;
     return source->claimID;
 }
@@ -317,9 +347,10 @@ void CaptureSessionController::selectSource(const std::string& id, bool userInit
     streamDescription_.reset();
     clearSourceTelemetry();
     streamRenderer_->flush();
-    assign(message_,
-           "Connecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
-           &CaptureSessionController::messageChanged);
+    assign(
+        message_,
+        "Connecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+        &CaptureSessionController::messageChanged);
     streamReceiver_->connect(chosen);
 }
 
@@ -330,9 +361,10 @@ void CaptureSessionController::refreshSources() {
     if (!service) return;
     const NetworkCameraService chosen = *service;
     assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-    assign(message_,
-           "Reconnecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
-           &CaptureSessionController::messageChanged);
+    assign(
+        message_,
+        "Reconnecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+        &CaptureSessionController::messageChanged);
     streamReceiver_->connect(chosen);
 }
 
@@ -392,17 +424,22 @@ AudioMeterStatus CaptureSessionController::phoneAudioMeterStatus() const {
 std::optional<std::string> CaptureSessionController::recordingStatusLabel() const {
     using Kind = NetworkVideoRecorder::State::Kind;
     switch (recordingState_.kind()) {
-        case Kind::waitingForKeyFrame: return "ARMED";
+        case Kind::waitingForKeyFrame:
+            return "ARMED";
         case Kind::recording: {
-            const double whole = std::isfinite(recordingDuration_) ? std::max(0.0, std::trunc(recordingDuration_)) : 0.0;
+            const double whole =
+                std::isfinite(recordingDuration_) ? std::max(0.0, std::trunc(recordingDuration_)) : 0.0;
             const auto seconds = static_cast<long long>(std::min(whole, 1e15));
             char label[48];
             std::snprintf(label, sizeof label, "REC %02lld:%02lld", seconds / 60, seconds % 60);
             return std::string(label);
         }
-        case Kind::finishing: return "SAVING\u2026";
-        case Kind::failed: return "RECORDING ERROR";
-        case Kind::idle: return std::nullopt;
+        case Kind::finishing:
+            return "SAVING\u2026";
+        case Kind::failed:
+            return "RECORDING ERROR";
+        case Kind::idle:
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -413,7 +450,8 @@ void CaptureSessionController::startRecording(const std::filesystem::path& to, i
     if (!canStartRecording()) return;
     assign(recordingDuration_, 0.0, &CaptureSessionController::recordingDurationChanged);
     assign(recordingMessage_, std::optional<std::string>(), &CaptureSessionController::recordingMessageChanged);
-    assign(lastRecordingURL_, std::optional<std::filesystem::path>(), &CaptureSessionController::lastRecordingURLChanged);
+    assign(lastRecordingURL_, std::optional<std::filesystem::path>(),
+           &CaptureSessionController::lastRecordingURLChanged);
     streamRecorder_->prepare(to, rotationAngleDegrees);
 }
 
@@ -426,12 +464,14 @@ void CaptureSessionController::setLevelReference() {
 }
 
 void CaptureSessionController::dismissRecordingError() {
-    assign(recordingErrorMessage_, std::optional<std::string>(), &CaptureSessionController::recordingErrorMessageChanged);
+    assign(recordingErrorMessage_, std::optional<std::string>(),
+           &CaptureSessionController::recordingErrorMessageChanged);
 }
 
 // --- Camera control ---------------------------------------------------------------------
 
-void CaptureSessionController::sendCameraCommand(const CameraControlStatus& changed, const CameraControlCommand& command) {
+void CaptureSessionController::sendCameraCommand(const CameraControlStatus& changed,
+                                                 const CameraControlCommand& command) {
     assign(cameraControlStatus_, std::optional(changed), &CaptureSessionController::cameraControlStatusChanged);
     streamReceiver_->sendCameraControlCommand(command);
 }
@@ -466,14 +506,16 @@ void CaptureSessionController::setCameraFocusLensPosition(double position) {
     changed.state.lensPosition = lensPosition;
     changed.state.isAdjustingFocus = false;
     changed.state.isManualFocus = true;
-    sendCameraCommand(changed, CameraControlCommand{
-                                   .requestStatus = false, .focusMode = CameraFocusMode::locked, .lensPosition = lensPosition});
+    sendCameraCommand(changed,
+                      CameraControlCommand{
+                          .requestStatus = false, .focusMode = CameraFocusMode::locked, .lensPosition = lensPosition});
 }
 
 void CaptureSessionController::refocusCamera(double x, double y) {
     if (!cameraControlStatus_) return;
     const auto& state = cameraControlStatus_->state;
-    if (!cameraControlStatus_->capabilities.supportsFocusPoint || !state.focusMode || state.isManualFocus == true) return;
+    if (!cameraControlStatus_->capabilities.supportsFocusPoint || !state.focusMode || state.isManualFocus == true)
+        return;
     CameraControlStatus changed = *cameraControlStatus_;
     changed.state.isAdjustingFocus = true;
     changed.state.isManualFocus = false;
@@ -498,10 +540,11 @@ void CaptureSessionController::setCameraExposureMode(CameraExposureMode mode) {
             if (!values.empty()) state.iso = values[ExposurePresets::nearestIndex(state.iso, values)];
         }
         if (capabilities.minimumExposureDurationSeconds && capabilities.maximumExposureDurationSeconds) {
-            const auto values = ExposurePresets::supportedShutterDurations(*capabilities.minimumExposureDurationSeconds,
-                                                                           *capabilities.maximumExposureDurationSeconds);
+            const auto values = ExposurePresets::supportedShutterDurations(
+                *capabilities.minimumExposureDurationSeconds, *capabilities.maximumExposureDurationSeconds);
             if (!values.empty())
-                state.exposureDurationSeconds = values[ExposurePresets::nearestIndex(state.exposureDurationSeconds, values)];
+                state.exposureDurationSeconds =
+                    values[ExposurePresets::nearestIndex(state.exposureDurationSeconds, values)];
         }
     }
     state.isAdjustingExposure = mode == CameraExposureMode::automatic;

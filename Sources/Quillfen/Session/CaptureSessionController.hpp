@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "Reception/AudioMeter.hpp"
-#include "Session/MonitorModels.hpp"
-#include "Reception/NetworkCameraReceiver.hpp"
-#include "Recording/NetworkVideoRecorder.hpp"
-#include "Reception/NetworkVideoRenderer.hpp"
 #include "Dispatch/SerialQueue.hpp"
+#include "Reception/AudioMeter.hpp"
+#include "Reception/NetworkCameraReceiver.hpp"
+#include "Reception/NetworkVideoRenderer.hpp"
+#include "Recording/NetworkVideoRecorder.hpp"
+#include "Session/MonitorModels.hpp"
 #include "UmberlinWire/WireProtocol.hpp"
 
 namespace Quillfen {
@@ -79,7 +79,9 @@ public:
     std::string phoneAudioInputName() const;
     AudioMeterStatus phoneAudioMeterStatus() const;
     std::optional<std::string> recordingStatusLabel() const;
-    const std::optional<UmberlinWire::DeviceAttitude>& levelReferenceAttitude() const { return levelReferenceAttitude_; }
+    const std::optional<UmberlinWire::DeviceAttitude>& levelReferenceAttitude() const {
+        return levelReferenceAttitude_;
+    }
 
     // The window's actions.
     void selectSource(const std::string& id, bool userInitiated);
@@ -157,12 +159,12 @@ private:
     std::string transportWord() const;
 
     // Shows `changedState` at once and sends `command`, when a status exists.
-    void sendCameraCommand(const UmberlinWire::CameraControlStatus& changed, const UmberlinWire::CameraControlCommand& command);
+    void sendCameraCommand(const UmberlinWire::CameraControlStatus& changed,
+                           const UmberlinWire::CameraControlCommand& command);
     // An exposure command carrying all four exposure fields of `state`.
     void sendExposure(UmberlinWire::CameraControlStatus changed);
 
-    template <typename T>
-    void assign(T& field, T value, void (CaptureSessionController::*changed)());
+    template <typename T> void assign(T& field, T value, void (CaptureSessionController::*changed)());
 
     std::shared_ptr<NetworkCameraReceiver> streamReceiver_;
     std::shared_ptr<NetworkVideoRenderer> streamRenderer_;

@@ -42,13 +42,16 @@ void CaptureSessionRegistry::updateSelectedSource(const std::optional<std::strin
     const Key key = &controller;
     if (!controllers_.contains(key)) return;
     const std::optional<std::string> claim = sourceID ? controller.sourceClaimID(*sourceID) : std::nullopt;
-    if (claim) selectedSourceClaims_[key] = *claim;
-    else selectedSourceClaims_.erase(key);
+    if (claim)
+        selectedSourceClaims_[key] = *claim;
+    else
+        selectedSourceClaims_.erase(key);
     refreshAvailability(key);
     emit changed();
 }
 
-bool CaptureSessionRegistry::isSourceAvailable(const std::string& claimID, const CaptureSessionController& controller) const {
+bool CaptureSessionRegistry::isSourceAvailable(const std::string& claimID,
+                                               const CaptureSessionController& controller) const {
     for (const auto& [key, claim] : selectedSourceClaims_)
         if (key != &controller && claim == claimID) return false;
     return true;

@@ -10,11 +10,16 @@ std::string CaptureSource::displayName() const {
 
 std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue) {
     switch (rawValue) {
-    case 0: return MonitorRotation::zero;
-    case 90: return MonitorRotation::clockwise90;
-    case 180: return MonitorRotation::upsideDown;
-    case 270: return MonitorRotation::clockwise270;
-    default: return std::nullopt;
+        case 0:
+            return MonitorRotation::zero;
+        case 90:
+            return MonitorRotation::clockwise90;
+        case 180:
+            return MonitorRotation::upsideDown;
+        case 270:
+            return MonitorRotation::clockwise270;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -22,9 +27,7 @@ MonitorRotation displayedMonitorRotation(std::int64_t angleDegrees) {
     return monitorRotationFromRawValue(angleDegrees % 360).value_or(MonitorRotation::zero);
 }
 
-double layerRotationRadians(MonitorRotation rotation) {
-    return -rawValue(rotation) * std::numbers::pi / 180;
-}
+double layerRotationRadians(MonitorRotation rotation) { return -rawValue(rotation) * std::numbers::pi / 180; }
 
 bool swapsWidthAndHeight(MonitorRotation rotation) {
     return rotation == MonitorRotation::clockwise90 || rotation == MonitorRotation::clockwise270;

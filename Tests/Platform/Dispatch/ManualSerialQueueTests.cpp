@@ -32,7 +32,10 @@ TEST(ManualSerialQueue, AdvancingVirtualTimeRunsDueItemsInTimeOrderAtTheirOwnMom
     ManualSerialQueue queue;
     std::vector<std::string> log;
     auto stamp = [&](const std::string& name) {
-        return [&, name] { log.push_back(name + "@" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(queue.now()).count())); };
+        return [&, name] {
+            log.push_back(name + "@" +
+                          std::to_string(std::chrono::duration_cast<std::chrono::seconds>(queue.now()).count()));
+        };
     };
     queue.asyncAfter(8s, stamp("timeout"));
     queue.asyncAfter(2s, [&, chained = stamp("chained")] {

@@ -18,9 +18,9 @@ std::vector<Bytes> toBytes(const std::vector<UmberlinWire::ByteView>& units) {
 }
 
 TEST(AnnexBSplitting, SplitsThreeAndFourByteStartCodesAndDropsPadding) {
-    const Bytes stream{0, 0, 0, 1, 0x40, 0x01, 0x0c,      // VPS behind a four-byte start code
-                       0, 0, 1, 0x42, 0x01, 0x00, 0x03,   // SPS behind a three-byte code; 00 03 stays
-                       0, 0, 0, 0, 1, 0x44, 0x01, 0xc1};  // padding zeros before the PPS's code
+    const Bytes stream{0, 0, 0, 1,    0x40, 0x01, 0x0c,         // VPS behind a four-byte start code
+                       0, 0, 1, 0x42, 0x01, 0x00, 0x03,         // SPS behind a three-byte code; 00 03 stays
+                       0, 0, 0, 0,    1,    0x44, 0x01, 0xc1};  // padding zeros before the PPS's code
     EXPECT_EQ(toBytes(splitAnnexB(stream)),
               (std::vector<Bytes>{{0x40, 0x01, 0x0c}, {0x42, 0x01, 0x00, 0x03}, {0x44, 0x01, 0xc1}}));
 }

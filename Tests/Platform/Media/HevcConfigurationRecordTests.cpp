@@ -1,5 +1,5 @@
-#include "Media/HevcConfigurationRecord.hpp"
 #include "HevcTestStreams.hpp"
+#include "Media/HevcConfigurationRecord.hpp"
 #include "Media/NalUnitLengthPrefixes.hpp"
 #include "Media/VideoFormatDescription.hpp"
 
@@ -118,7 +118,8 @@ TEST(HevcConfigurationRecord, LetsLibavcodecDecodeRealFramesWithEveryPrefixLengt
         const auto& description = *created.object;
         EXPECT_EQ(description.decoderConfigurationRecord()[lengthSizeByte] & 0x03, prefix - 1);
 
-        const auto picture = decodeFirstPicture(description.decoderConfigurationRecord(), {stream.frames[0].accessUnit});
+        const auto picture =
+            decodeFirstPicture(description.decoderConfigurationRecord(), {stream.frames[0].accessUnit});
         ASSERT_TRUE(picture.has_value()) << "prefix " << prefix;
         EXPECT_EQ(picture->width, settings.width);
         EXPECT_EQ(picture->height, settings.height);

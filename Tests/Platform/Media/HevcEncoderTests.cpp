@@ -81,7 +81,8 @@ TEST(HevcEncoder, GivesVpsSpsPpsAndLengthPrefixedFramesWithoutParameterSets) {
     const auto frames = encodeFrames(encoder, 4);
     ASSERT_EQ(frames.size(), 4u);
     for (std::size_t index = 0; index < frames.size(); ++index) {
-        EXPECT_EQ(frames[index].presentationTimeNanoseconds, 1'000'000'000LL + static_cast<std::int64_t>(index) * 33'333'333LL);
+        EXPECT_EQ(frames[index].presentationTimeNanoseconds,
+                  1'000'000'000LL + static_cast<std::int64_t>(index) * 33'333'333LL);
         EXPECT_EQ(frames[index].keyFrame, index % 3 == 0) << index;
         const auto types = nalUnitTypes(frames[index].accessUnit, 4);
         EXPECT_FALSE(types.empty());
@@ -93,7 +94,10 @@ TEST(HevcEncoder, GivesVpsSpsPpsAndLengthPrefixedFramesWithoutParameterSets) {
 
 TEST(HevcEncoder, WritesShortPrefixesForSmallPicturesAndTenBitStreams) {
     for (const int prefix : {1, 2, 3}) {
-        HevcEncoder encoder({.width = 64, .height = 64, .bitDepth = prefix == 3 ? 10 : 8, .bitRate = 20'000,
+        HevcEncoder encoder({.width = 64,
+                             .height = 64,
+                             .bitDepth = prefix == 3 ? 10 : 8,
+                             .bitRate = 20'000,
                              .nalUnitHeaderLength = prefix});
         const auto frames = encodeFrames(encoder, 2);
         ASSERT_EQ(frames.size(), 2u);

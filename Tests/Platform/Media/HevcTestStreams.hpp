@@ -2,8 +2,8 @@
 // decoded by libavcodec to check what a configuration record lets a decoder do.
 #pragma once
 
-#include "MediaSupport/HevcEncoder.hpp"
 #include "Media/MediaBytes.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
 #include <optional>
 #include <vector>

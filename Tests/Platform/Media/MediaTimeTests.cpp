@@ -14,8 +14,8 @@ constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
 MediaTime nanoseconds(std::int64_t value) { return MediaTime::make(value, nanosecondScale); }
 
 TEST(MediaTimeConstruction, ConvertsToSecondsAndRejectsNonPositiveTimeScales) {
-    for (const std::int64_t value : {std::int64_t{0}, std::int64_t{1}, std::int64_t{1'234'567'891}, std::int64_t{-5},
-                                     int64Max}) {
+    for (const std::int64_t value :
+         {std::int64_t{0}, std::int64_t{1}, std::int64_t{1'234'567'891}, std::int64_t{-5}, int64Max}) {
         EXPECT_EQ(nanoseconds(value).seconds(), static_cast<double>(value) / 1e9) << value;
     }
     EXPECT_EQ(MediaTime::make(1, 30).seconds(), 1.0 / 30.0);

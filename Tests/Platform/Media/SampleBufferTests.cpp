@@ -13,8 +13,15 @@ namespace {
 constexpr std::int32_t nanosecondScale = 1'000'000'000;
 
 AudioStreamBasicDescription pcm16(double sampleRate, std::uint32_t channels) {
-    return {sampleRate, audioFormatLinearPcm, audioFormatFlagIsSignedInteger | audioFormatFlagIsPacked,
-            2 * channels, 1, 2 * channels, channels, 16, 0};
+    return {sampleRate,
+            audioFormatLinearPcm,
+            audioFormatFlagIsSignedInteger | audioFormatFlagIsPacked,
+            2 * channels,
+            1,
+            2 * channels,
+            channels,
+            16,
+            0};
 }
 
 std::shared_ptr<const BlockBuffer> filledBlock(const Bytes& bytes) {
@@ -80,7 +87,8 @@ TEST(SampleBuffer, RefusesInconsistentSamples) {
     EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 0, {}, {}).status, StatusCode::invalidEntryCount);
     EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 3, {}, twoSizes).status, StatusCode::invalidEntryCount);
     EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 1, {}, {&tooLarge, 1}).status, StatusCode::sizesExceedData);
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 2, {&timing, 1}, {&five, 1}).status, StatusCode::sizesExceedData);
+    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 2, {&timing, 1}, {&five, 1}).status,
+              StatusCode::sizesExceedData);
     const std::size_t huge = std::size_t{1} << 62;
     EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 8, {}, {&huge, 1}).status, StatusCode::sizesExceedData);
     EXPECT_TRUE(SampleBuffer::createReady(block, nullptr, 2, {}, twoSizes).succeeded());
@@ -170,7 +178,8 @@ TEST(SampleBuffer, TravelsBetweenThreadsWithoutCopyingItsBytes) {
 }
 
 TEST(AudioFormatDescription, GivesBackExactlyTheStreamDescription) {
-    for (const auto& [rate, channels] : std::vector<std::pair<double, std::uint32_t>>{{48000, 2}, {44100, 1}, {8000, 8}, {192000, 6}}) {
+    for (const auto& [rate, channels] :
+         std::vector<std::pair<double, std::uint32_t>>{{48000, 2}, {44100, 1}, {8000, 8}, {192000, 6}}) {
         const auto description = pcm16(rate, channels);
         const auto created = AudioFormatDescription::create(description);
         ASSERT_TRUE(created.succeeded()) << rate << " " << channels;
@@ -190,9 +199,9 @@ TEST(AudioFormatDescription, RejectsDescriptionsThatDescribeNoPlayableStream) {
     frameTooSmall.bytesPerFrame = frameTooSmall.bytesPerPacket = 2;
     auto twoFramesPerPacket = pcm16(48000, 2);
     twoFramesPerPacket.framesPerPacket = 2;
-    for (const auto& description : {pcm16(0, 2), pcm16(-48000, 2), pcm16(std::numeric_limits<double>::quiet_NaN(), 2),
-                                    pcm16(std::numeric_limits<double>::infinity(), 2), noChannels, frameTooSmall,
-                                    twoFramesPerPacket}) {
+    for (const auto& description :
+         {pcm16(0, 2), pcm16(-48000, 2), pcm16(std::numeric_limits<double>::quiet_NaN(), 2),
+          pcm16(std::numeric_limits<double>::infinity(), 2), noChannels, frameTooSmall, twoFramesPerPacket}) {
         const auto created = AudioFormatDescription::create(description);
         EXPECT_EQ(created.status, StatusCode::invalidFormatParameter);
         EXPECT_EQ(created.object, nullptr);

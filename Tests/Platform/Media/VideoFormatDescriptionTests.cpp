@@ -30,8 +30,8 @@ TEST(VideoFormatDescription, ReadsPictureSizeAndSamplingFromRealParameterSets) {
         {{.width = 202, .height = 98}, 1},  // not a multiple of the coding block size either way
     };
     for (const auto& [settings, chromaFormat] : cases) {
-        const auto parameterSets = settings.width == 1920 ? fullHdParameterSets()
-                                                          : encodeStream(settings, 0).parameterSets;
+        const auto parameterSets =
+            settings.width == 1920 ? fullHdParameterSets() : encodeStream(settings, 0).parameterSets;
         const auto created = describe(parameterSets);
         ASSERT_TRUE(created.succeeded()) << settings.width << "x" << settings.height << " status " << created.status;
         EXPECT_EQ(created.status, StatusCode::success);
@@ -86,8 +86,8 @@ TEST(VideoFormatDescription, ReportsParameterSetsTheDecoderCannotRead) {
         scrambledSps[index] = 0xff;
     }
     Bytes scrambledVps(sets[0].begin(), sets[0].begin() + 4);
-    for (const auto& parameterSets : {std::vector<Bytes>{sets[0], scrambledSps, sets[2]},
-                                      std::vector<Bytes>{scrambledVps, sets[1], sets[2]}}) {
+    for (const auto& parameterSets :
+         {std::vector<Bytes>{sets[0], scrambledSps, sets[2]}, std::vector<Bytes>{scrambledVps, sets[1], sets[2]}}) {
         const auto created = describe(parameterSets);
         EXPECT_NE(created.status, StatusCode::success);
         EXPECT_EQ(created.object, nullptr);

@@ -90,8 +90,7 @@ nlohmann::json probeMovie(const std::filesystem::path& path) {
 }
 
 std::vector<std::string> videoPacketChecksums(const std::filesystem::path& path) {
-    std::istringstream lines(
-        runCommand("ffmpeg -v error -i " + quoted(path) + " -map 0:v:0 -c copy -f framemd5 -"));
+    std::istringstream lines(runCommand("ffmpeg -v error -i " + quoted(path) + " -map 0:v:0 -c copy -f framemd5 -"));
     std::vector<std::string> checksums;
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line[0] != '#') {

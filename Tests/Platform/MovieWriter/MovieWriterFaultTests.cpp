@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace MovieWriterTests {
 namespace {
@@ -40,8 +40,7 @@ int openDescriptorsFor(const std::filesystem::path& path) {
     return count;
 }
 
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
+template <typename Condition> bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) {
@@ -174,10 +173,14 @@ TEST(MovieWriterFaults, FileSystemsThatAreFullReadOnlyOrTight) {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string command =
         "unshare --mount --propagation private sh -c '"
-        "mount -t tmpfs -o size=64k tmpfs " + folder.path.string() + "/full && "
-        "mount -t tmpfs -o ro tmpfs " + folder.path.string() + "/readonly && "
-        "mount -t tmpfs -o size=4m tmpfs " + folder.path.string() + "/tight && " +
-        faultMountsVariable + "=" + folder.path.string() + " exec " + self +
+        "mount -t tmpfs -o size=64k tmpfs " +
+        folder.path.string() +
+        "/full && "
+        "mount -t tmpfs -o ro tmpfs " +
+        folder.path.string() +
+        "/readonly && "
+        "mount -t tmpfs -o size=4m tmpfs " +
+        folder.path.string() + "/tight && " + faultMountsVariable + "=" + folder.path.string() + " exec " + self +
         " --gtest_filter=MovieWriterFaultsInNamespace.*' 2>&1";
     const std::string output = runCommand(command);
     EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
@@ -188,7 +191,8 @@ protected:
     void SetUp() override {
         const char* mounts = std::getenv(faultMountsVariable);
         if (!mounts) {
-            GTEST_SKIP() << "runs inside the namespace that MovieWriterFaults.FileSystemsThatAreFullReadOnlyOrTight makes";
+            GTEST_SKIP()
+                << "runs inside the namespace that MovieWriterFaults.FileSystemsThatAreFullReadOnlyOrTight makes";
         }
         root = mounts;
     }
@@ -213,9 +217,12 @@ TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFi
     std::size_t nextAudio = 0;
     // Append in time order until the writer gives up.
     while (writer.writer->status() == MovieWriterStatus::writing && nextVideo < video.frames.size()) {
-        waitFor([&] { return writer.video->isReadyForMoreMediaData() || writer.writer->status() != MovieWriterStatus::writing; });
+        waitFor([&] {
+            return writer.video->isReadyForMoreMediaData() || writer.writer->status() != MovieWriterStatus::writing;
+        });
         writer.video->append(video.frames[nextVideo++]);
-        while (nextAudio < audio.size() && audio[nextAudio]->presentationTimeStamp() < video.frames[nextVideo - 1]->presentationTimeStamp()) {
+        while (nextAudio < audio.size() &&
+               audio[nextAudio]->presentationTimeStamp() < video.frames[nextVideo - 1]->presentationTimeStamp()) {
             writer.audio->append(audio[nextAudio++]);
         }
     }
@@ -238,7 +245,8 @@ TEST_F(MovieWriterFaultsInNamespace, WithoutRoomForTheRewriteTheFragmentedMovieI
     // Leave room for the last fragment (a quarter of the movie), not for a second copy of it.
     const auto written = static_cast<std::streamsize>(std::filesystem::file_size(path));
     const auto room = static_cast<std::streamsize>(std::filesystem::space(root / "tight").available);
-    std::ofstream(root / "tight" / "ballast", std::ios::binary).write(std::string(room - written / 2, '\0').data(), room - written / 2);
+    std::ofstream(root / "tight" / "ballast", std::ios::binary)
+        .write(std::string(room - written / 2, '\0').data(), room - written / 2);
     ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(2, 1)));
     std::filesystem::remove(root / "tight" / "ballast");
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::completed);

@@ -1,12 +1,12 @@
 // Movies written by the real writer, read back by ffprobe, ffmpeg and our own box reader.
+#include "Media/NalUnitLengthPrefixes.hpp"
 #include "MovieProbe.hpp"
 #include "MovieWriterTestSupport.hpp"
-#include "Media/NalUnitLengthPrefixes.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace MovieWriterTests {
@@ -15,15 +15,19 @@ namespace {
 constexpr int framesPerSecond = 30;
 
 UmberlinTools::HevcEncoderSettings smallPicture(int nalUnitHeaderLength = 4) {
-    return {.width = 128, .height = 72, .framesPerSecond = framesPerSecond, .keyFrameInterval = 15,
-            .bitRate = 300'000, .nalUnitHeaderLength = nalUnitHeaderLength};
+    return {.width = 128,
+            .height = 72,
+            .framesPerSecond = framesPerSecond,
+            .keyFrameInterval = 15,
+            .bitRate = 300'000,
+            .nalUnitHeaderLength = nalUnitHeaderLength};
 }
 
 double number(const nlohmann::json& value) { return std::stod(value.get<std::string>()); }
 
 // Writes `video` with two seconds of audio at `sampleRate` and `channels` and returns the path.
-std::filesystem::path writeMovie(const ScratchFolder& folder, const EncodedVideo& video, double sampleRate, int channels,
-                                 UmberlinPlatform::AffineTransform transform = {}) {
+std::filesystem::path writeMovie(const ScratchFolder& folder, const EncodedVideo& video, double sampleRate,
+                                 int channels, UmberlinPlatform::AffineTransform transform = {}) {
     const std::filesystem::path path = folder.path / "movie.mov";
     OpenWriter writer = startWriter(path, video, pcmFormat(sampleRate, channels), transform);
     appendInTimeOrder(writer, video.frames, pcmBuffers(pcmFormat(sampleRate, channels), 0, 2.0));
@@ -61,8 +65,10 @@ TEST(MovieWriterFile, HoldsTheHevcPassedThroughAndAacFromThePcm) {
         sent.push_back(md5Hex(accessUnit));
     }
     EXPECT_EQ(videoPacketChecksums(path), sent);
-    const std::string firstFrame = runCommand("ffprobe -v error -select_streams v:0 -read_intervals %+#1 "
-                                              "-show_entries packet=pts_time,flags -of csv=p=0 " + quoted(path));
+    const std::string firstFrame = runCommand(
+        "ffprobe -v error -select_streams v:0 -read_intervals %+#1 "
+        "-show_entries packet=pts_time,flags -of csv=p=0 " +
+        quoted(path));
     EXPECT_EQ(firstFrame, "0.000000,K_\n");
     // A finished movie is a regular one: a single index, no fragments.
     const auto boxes = topLevelBoxes(path);
@@ -84,7 +90,8 @@ TEST(MovieWriterFile, AudioStartsAtTheVideoFrameWithTheSameTimestamp) {
     ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(2, 1)));
 
     const std::vector<std::int16_t> samples = decodedAudio(path, 48000);
-    const auto onset = std::find_if(samples.begin(), samples.end(), [](std::int16_t sample) { return std::abs(sample) > 2000; });
+    const auto onset =
+        std::find_if(samples.begin(), samples.end(), [](std::int16_t sample) { return std::abs(sample) > 2000; });
     ASSERT_NE(onset, samples.end());
     EXPECT_NEAR(static_cast<double>(onset - samples.begin()) / 48000, 0.5, 0.002);
 }
@@ -98,10 +105,10 @@ TEST(MovieWriterFile, AudioKeepsTheSourceRateAndChannelsUpTo96kHz) {
         std::string writtenRate;
         int bitRate;
     };
-    for (const Case& test : {Case{44100, 1, "44100", 128000}, Case{96000, 2, "96000", 192000},
-                             Case{192000, 2, "48000", 192000}, Case{48000, 3, "48000", 192000},
-                             Case{48000, 6, "48000", 192000}, Case{48000, 7, "48000", 192000},
-                             Case{48000, 8, "48000", 192000}}) {
+    for (const Case& test :
+         {Case{44100, 1, "44100", 128000}, Case{96000, 2, "96000", 192000}, Case{192000, 2, "48000", 192000},
+          Case{48000, 3, "48000", 192000}, Case{48000, 6, "48000", 192000}, Case{48000, 7, "48000", 192000},
+          Case{48000, 8, "48000", 192000}}) {
         const auto stream = probeMovie(writeMovie(folder, video, test.sourceRate, test.channels))["streams"][1];
         EXPECT_EQ(stream["sample_rate"], test.writtenRate) << test.sourceRate;
         EXPECT_EQ(stream["channels"], test.channels) << test.sourceRate;
@@ -130,12 +137,14 @@ TEST(MovieWriterFile, EveryRotationReachesTheTrackHeader) {
         const auto matrices = trackMatrices(path);
         ASSERT_EQ(matrices.size(), 2u);
         const auto& t = test.transform;
-        const std::array<std::int32_t, 9> expected = {
-            std::int32_t(t.a * 65536),  std::int32_t(t.b * 65536),  0, std::int32_t(t.c * 65536), std::int32_t(t.d * 65536), 0,
-            std::int32_t(t.tx * 65536), std::int32_t(t.ty * 65536), 1 << 30};
+        const std::array<std::int32_t, 9> expected = {std::int32_t(t.a * 65536),  std::int32_t(t.b * 65536),  0,
+                                                      std::int32_t(t.c * 65536),  std::int32_t(t.d * 65536),  0,
+                                                      std::int32_t(t.tx * 65536), std::int32_t(t.ty * 65536), 1 << 30};
         EXPECT_EQ(matrices[0], expected) << test.displayedRotation;
-        const std::string rotation = runCommand("ffprobe -v error -select_streams v:0 -show_entries "
-                                                "stream_side_data=rotation -of csv=p=0 " + quoted(path));
+        const std::string rotation = runCommand(
+            "ffprobe -v error -select_streams v:0 -show_entries "
+            "stream_side_data=rotation -of csv=p=0 " +
+            quoted(path));
         // ffprobe leaves out the side data of an identity matrix.
         const bool noRotation = rotation.find_first_not_of(" \n") == std::string::npos;
         const long degrees = noRotation ? 0 : std::lround(std::stod(rotation));

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 namespace MovieWriterTests {
 
@@ -14,14 +14,15 @@ EncodedVideo encodeVideo(const UmberlinTools::HevcEncoderSettings& settings, int
     UmberlinTools::HevcEncoder encoder(settings);
     EncodedVideo video;
     video.format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(),
-                                                                             settings.nalUnitHeaderLength)
+                                                                              settings.nalUnitHeaderLength)
                        .object;
     std::vector<UmberlinTools::EncodedFrame> frames;
     for (int index = 0; index < frameCount; ++index) {
         UmberlinTools::PlanarPicture& picture = encoder.nextPicture();
         for (int row = 0; row < picture.height; ++row) {
             for (int column = 0; column < picture.width; ++column) {
-                picture.planes[0][row * picture.strides[0] + column] = static_cast<std::uint8_t>(column * 2 + index * 4);
+                picture.planes[0][row * picture.strides[0] + column] =
+                    static_cast<std::uint8_t>(column * 2 + index * 4);
             }
         }
         for (auto& frame : encoder.encode(std::int64_t{index} * 1'000'000'000 / settings.framesPerSecond)) {
@@ -53,8 +54,8 @@ std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate
         .object;
 }
 
-Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatDescription>& format, double startSeconds,
-                                 int frames, bool tone) {
+Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatDescription>& format,
+                                 double startSeconds, int frames, bool tone) {
     const auto& description = format->streamBasicDescription();
     const int channels = static_cast<int>(description.channelsPerFrame);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(frames) * channels * 2);
@@ -71,12 +72,13 @@ Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatD
     }
     auto block = Media::BlockBuffer::createWithMemoryBlock(bytes.size()).object;
     block->replaceDataBytes(bytes, 0);
-    const Media::SampleTimingInfo timing{Media::MediaTime::make(1, static_cast<std::int32_t>(rate)),
-                                         Media::MediaTime::make(first * 1'000'000'000 / static_cast<std::int64_t>(rate),
-                                                                1'000'000'000),
-                                         Media::MediaTime::invalid()};
+    const Media::SampleTimingInfo timing{
+        Media::MediaTime::make(1, static_cast<std::int32_t>(rate)),
+        Media::MediaTime::make(first * 1'000'000'000 / static_cast<std::int64_t>(rate), 1'000'000'000),
+        Media::MediaTime::invalid()};
     const std::size_t frameSize = description.bytesPerFrame;
-    return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&frameSize, 1)).object;
+    return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&frameSize, 1))
+        .object;
 }
 
 std::vector<Media::SampleBufferRef> pcmBuffers(const std::shared_ptr<const Media::AudioFormatDescription>& format,
@@ -93,14 +95,15 @@ std::vector<Media::SampleBufferRef> pcmBuffers(const std::shared_ptr<const Media
 
 OpenWriter startWriter(const std::filesystem::path& path, const EncodedVideo& video,
                        const std::shared_ptr<const Media::AudioFormatDescription>& audioFormat,
-                       UmberlinPlatform::AffineTransform transform, UmberlinPlatform::FfmpegMovieWriterOptions options) {
+                       UmberlinPlatform::AffineTransform transform,
+                       UmberlinPlatform::FfmpegMovieWriterOptions options) {
     OpenWriter open;
     open.writer = UmberlinPlatform::makeFfmpegMovieWriterFactory(options)(path).writer;
     const auto& description = audioFormat->streamBasicDescription();
     const int channels = static_cast<int>(description.channelsPerFrame);
     open.video = open.writer->addVideoInput({video.format, transform});
-    open.audio = open.writer->addAudioInput(
-        {audioFormat, {description.sampleRate, channels, channels <= 1 ? 128000 : 192000}});
+    open.audio =
+        open.writer->addAudioInput({audioFormat, {description.sampleRate, channels, channels <= 1 ? 128000 : 192000}});
     EXPECT_TRUE(open.video && open.audio);
     EXPECT_TRUE(open.writer->startWriting());
     open.writer->startSession(Media::MediaTime::zero());
@@ -124,9 +127,9 @@ void appendInTimeOrder(OpenWriter& writer, const std::vector<Media::SampleBuffer
     std::size_t nextVideo = 0;
     std::size_t nextAudio = 0;
     while (nextVideo < video.size() || nextAudio < audio.size()) {
-        const bool videoFirst = nextAudio == audio.size() ||
-                                (nextVideo < video.size() &&
-                                 video[nextVideo]->presentationTimeStamp() <= audio[nextAudio]->presentationTimeStamp());
+        const bool videoFirst =
+            nextAudio == audio.size() || (nextVideo < video.size() && video[nextVideo]->presentationTimeStamp() <=
+                                                                          audio[nextAudio]->presentationTimeStamp());
         if (videoFirst) {
             appendWhenReady(*writer.video, video[nextVideo++]);
         } else {

@@ -2,8 +2,8 @@
 // the recorder drives it.
 #pragma once
 
-#include "MovieWriter/FfmpegMovieWriter.hpp"
 #include "MediaSupport/HevcEncoder.hpp"
+#include "MovieWriter/FfmpegMovieWriter.hpp"
 #include "MovieWriter/MovieWriter.hpp"
 
 #include <chrono>
@@ -15,8 +15,8 @@ namespace MovieWriterTests {
 
 struct EncodedVideo {
     std::shared_ptr<const Media::VideoFormatDescription> format;
-    std::vector<Media::SampleBufferRef> frames;     // as the receiver hands them on
-    std::vector<Media::Bytes> accessUnits;          // the same access units, as sent
+    std::vector<Media::SampleBufferRef> frames;  // as the receiver hands them on
+    std::vector<Media::Bytes> accessUnits;       // the same access units, as sent
 };
 
 // `frameCount` frames at settings.framesPerSecond, the first at time zero.
@@ -26,8 +26,8 @@ std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate
 
 // Interleaved 16-bit PCM, `frames` frames starting at `startSeconds`: a 1 kHz tone at half scale
 // in every channel when `tone`, silence otherwise.
-Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatDescription>& format, double startSeconds,
-                                 int frames, bool tone);
+Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatDescription>& format,
+                                 double startSeconds, int frames, bool tone);
 
 // `seconds` of PCM in 20 ms buffers from `startSeconds`.
 std::vector<Media::SampleBufferRef> pcmBuffers(const std::shared_ptr<const Media::AudioFormatDescription>& format,

@@ -19,9 +19,9 @@
 #include <mutex>
 #include <thread>
 
+#include "Dispatch/ThreadSerialQueue.hpp"
 #include "Network/AvahiServiceBrowser.hpp"
 #include "Network/TcpConnection.hpp"
-#include "Dispatch/ThreadSerialQueue.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;
@@ -80,7 +80,8 @@ private:
 };
 
 ChildProcess publishOnPhone(const std::string& name, int port) {
-    return ChildProcess({std::getenv("UMBERLIN_SANDBOX_IN_PHONE"), "avahi-publish", "-s", name, serviceType, std::to_string(port)});
+    return ChildProcess(
+        {std::getenv("UMBERLIN_SANDBOX_IN_PHONE"), "avahi-publish", "-s", name, serviceType, std::to_string(port)});
 }
 
 // What a browser reported, recorded on its queue and awaited by the test.
@@ -109,7 +110,8 @@ public:
         return states_.back();
     }
     // Waits until the latest result set satisfies `condition`; returns that set.
-    std::optional<std::vector<BrowseResult>> waitForResults(const std::function<bool(const std::vector<BrowseResult>&)>& condition) {
+    std::optional<std::vector<BrowseResult>> waitForResults(
+        const std::function<bool(const std::vector<BrowseResult>&)>& condition) {
         std::optional<std::vector<BrowseResult>> matched;
         waitUntil([&] {
             if (resultDeliveries_ > 0 && condition(latest_)) matched = latest_;
@@ -123,8 +125,7 @@ public:
     }
 
 private:
-    template <typename Change>
-    void record(Change change) {
+    template <typename Change> void record(Change change) {
         std::lock_guard lock(mutex_);
         offQueue_ |= !queue_->isCurrent();
         change();
@@ -180,7 +181,8 @@ int listenInPhoneNamespace(std::uint16_t port) {
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         ::inet_pton(AF_INET, "10.77.0.2", &address.sin_addr);
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener, 1) != 0) {
             ::close(listener);
             listener = -1;
         }
@@ -218,7 +220,8 @@ TEST(AvahiServiceBrowser, FindsAPhoneAcrossTheLinkWithItsAddressAndNoticesItLeav
 
     // A service this desk publishes itself is listed on the link as well.
     ChildProcess desk({"avahi-publish", "-s", "Desk Test", serviceType, "7071"});
-    ASSERT_TRUE(probe.waitForResults([](const auto& results) { return results.size() == 2 && lists(results, "Desk Test"); }));
+    ASSERT_TRUE(
+        probe.waitForResults([](const auto& results) { return results.size() == 2 && lists(results, "Desk Test"); }));
 
     phone.stop();
     desk.stop();
@@ -284,7 +287,10 @@ TEST(AvahiServiceBrowser, WithoutASystemBusItFailsWithASentenceAndCancelsCleanly
     probe.attach(*browser);
     browser->start(queue);
     const bool failed = probe.waitForState(BrowserState::Kind::failed);
-    if (previous) ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1); else ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    if (previous)
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
+    else
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     ASSERT_TRUE(failed);
     EXPECT_EQ(probe.lastState().error->localizedDescription, notRunning);
     browser->cancel();
@@ -337,13 +343,15 @@ TEST(AvahiServiceBrowser, ADiscoveredPhoneIsReachedThroughTheInterfaceItWasFound
         changed.notify_all();
     });
     std::function<void()> receiveNext = [&] {
-        connection->receive(1, 1'048'576, [&](std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error) {
-            std::lock_guard lock(mutex);
-            if (data) received.append(data->begin(), data->end());
-            finished = isComplete || error.has_value();
-            changed.notify_all();
-            if (!finished) queue->async(receiveNext);
-        });
+        connection->receive(
+            1, 1'048'576,
+            [&](std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error) {
+                std::lock_guard lock(mutex);
+                if (data) received.append(data->begin(), data->end());
+                finished = isComplete || error.has_value();
+                changed.notify_all();
+                if (!finished) queue->async(receiveNext);
+            });
     };
     connection->start(queue);
     queue->async(receiveNext);

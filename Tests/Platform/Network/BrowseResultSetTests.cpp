@@ -7,7 +7,8 @@ using namespace UmberlinPlatform;
 namespace {
 
 NetworkInterface interfaceFor(unsigned index) {
-    return {index == 3 ? "anri0" : "wlan0", index == 3 ? InterfaceType::wiredEthernet : InterfaceType::wifi, index, false};
+    return {index == 3 ? "anri0" : "wlan0", index == 3 ? InterfaceType::wiredEthernet : InterfaceType::wifi, index,
+            false};
 }
 
 FoundServiceInstance instance(std::string name, unsigned interfaceIndex, std::optional<std::string> host) {
@@ -19,13 +20,12 @@ FoundServiceInstance instance(std::string name, unsigned interfaceIndex, std::op
 }  // namespace
 
 TEST(BrowseResultSet, GroupsAPhonesInstancesIntoOneResultWithEachInterfaceOnce) {
-    const std::vector<FoundServiceInstance> found = {
-        instance("Studio", 5, "fe80::1"),
-        instance("Studio", 3, "fe80::2"),
-        instance("Studio", 3, "10.77.0.2"),
-        instance("Studio", 5, "192.168.1.20"),
-        instance("Attic", 5, std::nullopt),  // not resolved yet: not connectable, not listed
-    };
+    const std::vector<FoundServiceInstance> found =
+        {
+            instance("Studio", 5, "fe80::1"),   instance("Studio", 3, "fe80::2"),
+            instance("Studio", 3, "10.77.0.2"), instance("Studio", 5, "192.168.1.20"),
+            instance("Attic", 5, std::nullopt),  // not resolved yet: not connectable, not listed
+        };
     const std::vector<BrowseResult> results = browseResultSet(found, interfaceFor);
     ASSERT_EQ(results.size(), 1u);
     const ServiceEndpoint* endpoint = serviceEndpoint(results[0].endpoint);
@@ -34,14 +34,14 @@ TEST(BrowseResultSet, GroupsAPhonesInstancesIntoOneResultWithEachInterfaceOnce) 
     EXPECT_EQ(endpoint->type, "_umberlin-camera._tcp");
     EXPECT_EQ(endpoint->domain, "local");
     EXPECT_EQ(results[0].interfaces, (std::vector{interfaceFor(3), interfaceFor(5)}));
-    EXPECT_EQ(endpoint->addresses, (std::vector<ResolvedServiceAddress>{{3, "10.77.0.2", 7070},
-                                                                         {3, "fe80::2", 7070},
-                                                                         {5, "192.168.1.20", 7070},
-                                                                         {5, "fe80::1", 7070}}));
+    EXPECT_EQ(endpoint->addresses,
+              (std::vector<ResolvedServiceAddress>{
+                  {3, "10.77.0.2", 7070}, {3, "fe80::2", 7070}, {5, "192.168.1.20", 7070}, {5, "fe80::1", 7070}}));
 }
 
 TEST(BrowseResultSet, KeepsServicesOfTheSameNameInOtherDomainsApartAndOrdered) {
-    std::vector<FoundServiceInstance> found = {instance("Studio 10", 5, "10.0.0.10"), instance("Studio 2", 5, "10.0.0.2"),
+    std::vector<FoundServiceInstance> found = {instance("Studio 10", 5, "10.0.0.10"),
+                                               instance("Studio 2", 5, "10.0.0.2"),
                                                instance("Studio 2", 5, "10.0.0.3")};
     found[2].domain = "example.org";
     const std::vector<BrowseResult> results = browseResultSet(found, interfaceFor);

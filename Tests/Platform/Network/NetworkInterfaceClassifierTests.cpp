@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "Network/NetworkInterfaceClassifier.hpp"
 
@@ -22,8 +22,8 @@ public:
 
     fs::path net() const { return root_ / "net"; }
 
-    FakeSysClassNet& add(const std::string& name, int type, const std::string& driver = {}, const std::string& extra = {},
-                         const std::string& uevent = {}) {
+    FakeSysClassNet& add(const std::string& name, int type, const std::string& driver = {},
+                         const std::string& extra = {}, const std::string& uevent = {}) {
         const fs::path directory = net() / name;
         fs::create_directories(directory);
         std::ofstream(directory / "type") << type << "\n";
@@ -64,25 +64,19 @@ TEST(NetworkInterfaceClassifier, ReadsTheLinkKindFromSysfs) {
         bool phoneUsbLink;
     };
     const std::vector<Expected> expectations = {
-        {"lo", InterfaceType::loopback, false},
-        {"wlan0", InterfaceType::wifi, false},
-        {"wlp2s0", InterfaceType::wifi, false},
-        {"eno1", InterfaceType::wiredEthernet, false},
-        {"anri0", InterfaceType::wiredEthernet, false},
-        {"enx0a1b2c3d4e5f", InterfaceType::wiredEthernet, true},
-        {"usb0", InterfaceType::wiredEthernet, true},
-        {"eth1", InterfaceType::wiredEthernet, true},
-        {"wwan0", InterfaceType::cellular, false},
-        {"wwan1", InterfaceType::cellular, false},
-        {"mbim0", InterfaceType::cellular, false},
-        {"tun0", InterfaceType::other, false},
-        {"missing0", InterfaceType::other, false},
-        {"../net/lo", InterfaceType::other, false},
+        {"lo", InterfaceType::loopback, false},         {"wlan0", InterfaceType::wifi, false},
+        {"wlp2s0", InterfaceType::wifi, false},         {"eno1", InterfaceType::wiredEthernet, false},
+        {"anri0", InterfaceType::wiredEthernet, false}, {"enx0a1b2c3d4e5f", InterfaceType::wiredEthernet, true},
+        {"usb0", InterfaceType::wiredEthernet, true},   {"eth1", InterfaceType::wiredEthernet, true},
+        {"wwan0", InterfaceType::cellular, false},      {"wwan1", InterfaceType::cellular, false},
+        {"mbim0", InterfaceType::cellular, false},      {"tun0", InterfaceType::other, false},
+        {"missing0", InterfaceType::other, false},      {"../net/lo", InterfaceType::other, false},
     };
     unsigned index = 1;
     for (const Expected& expected : expectations) {
         const NetworkInterface found = classifyNetworkInterface(expected.name, index, sysfs.net());
-        EXPECT_EQ(found, (NetworkInterface{expected.name, expected.type, index, expected.phoneUsbLink})) << expected.name;
+        EXPECT_EQ(found, (NetworkInterface{expected.name, expected.type, index, expected.phoneUsbLink}))
+            << expected.name;
         ++index;
     }
 }

@@ -5,14 +5,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <net/if.h>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <net/if.h>
 #include <thread>
 
-#include "Network/TcpConnection.hpp"
 #include "Dispatch/ThreadSerialQueue.hpp"
+#include "Network/TcpConnection.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;
@@ -76,13 +76,15 @@ void writeAll(int descriptor, const Bytes& bytes) {
 Bytes readAll(int descriptor) {
     Bytes bytes;
     std::uint8_t buffer[4096];
-    for (ssize_t count; (count = ::read(descriptor, buffer, sizeof buffer)) > 0;) bytes.insert(bytes.end(), buffer, buffer + count);
+    for (ssize_t count; (count = ::read(descriptor, buffer, sizeof buffer)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + count);
     return bytes;
 }
 
 Bytes pattern(std::size_t size) {
     Bytes bytes(size);
-    for (std::size_t index = 0; index < size; ++index) bytes[index] = static_cast<std::uint8_t>(index * 7 + index / 251);
+    for (std::size_t index = 0; index < size; ++index)
+        bytes[index] = static_cast<std::uint8_t>(index * 7 + index / 251);
     return bytes;
 }
 
@@ -100,8 +102,7 @@ public:
         };
     }
 
-    template <typename Change>
-    void record(Change change) {
+    template <typename Change> void record(Change change) {
         std::lock_guard lock(mutex_);
         change();
         changed_.notify_all();
@@ -114,7 +115,8 @@ public:
 
     bool waitForState(ConnectionState::Kind kind) {
         return waitUntil([&] {
-            return std::any_of(states.begin(), states.end(), [&](const ConnectionState& state) { return state.kind == kind; });
+            return std::any_of(states.begin(), states.end(),
+                               [&](const ConnectionState& state) { return state.kind == kind; });
         });
     }
 
@@ -169,25 +171,27 @@ TEST(TcpConnection, DeliversALargeTransferInBoundedChunksAndReportsThePeerFinish
     auto connection = harness.start(listener.endpoint());
     ASSERT_TRUE(harness.probe.waitForState(ConnectionState::Kind::ready));
     ASSERT_TRUE(connection->currentPath().has_value());
-    EXPECT_NE(connection->currentPath()->debugDescription.find("127.0.0.1:" + std::to_string(listener.port())), std::string::npos);
+    EXPECT_NE(connection->currentPath()->debugDescription.find("127.0.0.1:" + std::to_string(listener.port())),
+              std::string::npos);
 
     Bytes received;
     std::size_t largestChunk = 0;
     bool finished = false, completionOffQueue = false;
     std::optional<NetworkError> failure;
     std::function<void()> receiveNext = [&] {
-        connection->receive(1, 1'048'576, [&](std::optional<Bytes> data, bool isComplete, std::optional<NetworkError> error) {
-            harness.probe.record([&] {
-                completionOffQueue |= !harness.queue->isCurrent();
-                if (data) {
-                    largestChunk = std::max(largestChunk, data->size());
-                    received.insert(received.end(), data->begin(), data->end());
-                }
-                failure = error;
-                finished = isComplete;
-            });
-            if (!isComplete && !error) receiveNext();
-        });
+        connection->receive(1, 1'048'576,
+                            [&](std::optional<Bytes> data, bool isComplete, std::optional<NetworkError> error) {
+                                harness.probe.record([&] {
+                                    completionOffQueue |= !harness.queue->isCurrent();
+                                    if (data) {
+                                        largestChunk = std::max(largestChunk, data->size());
+                                        received.insert(received.end(), data->begin(), data->end());
+                                    }
+                                    failure = error;
+                                    finished = isComplete;
+                                });
+                                if (!isComplete && !error) receiveNext();
+                            });
     };
     harness.queue->async(receiveNext);
     ASSERT_TRUE(harness.probe.waitUntil([&] { return finished || failure; }));
@@ -260,8 +264,8 @@ TEST(TcpConnection, EndpointsThatLeadNowhereFailWithASentence) {
         {ServiceEndpoint{"Studio", "_umberlin-camera._tcp", "local", {{loopback.index + 1000, "127.0.0.1", 7070}}},
          NetworkParameters{.includePeerToPeer = false, .requiredInterface = loopback},
          "The service \u201CStudio\u201D has no known address on lo."},
-        {HostPortEndpoint{"127.0.0.1", 7070}, NetworkParameters{.includePeerToPeer = false, .requiredInterface = missing},
-         "No such device."},
+        {HostPortEndpoint{"127.0.0.1", 7070},
+         NetworkParameters{.includePeerToPeer = false, .requiredInterface = missing}, "No such device."},
     };
     for (const Case& testCase : cases) {
         Harness harness;
@@ -280,8 +284,11 @@ TEST(TcpConnection, AServiceEndpointConnectsThroughTheAddressResolvedOnItsPinned
         ::close(peer);
     });
     const NetworkInterface loopback{"lo", InterfaceType::loopback, ::if_nametoindex("lo"), false};
-    ServiceEndpoint service{"Studio", "_umberlin-camera._tcp", "local",
-                            {{loopback.index + 1000, "10.99.99.99", 1}, {loopback.index, "127.0.0.1", listener.port()}}};
+    ServiceEndpoint service{
+        "Studio",
+        "_umberlin-camera._tcp",
+        "local",
+        {{loopback.index + 1000, "10.99.99.99", 1}, {loopback.index, "127.0.0.1", listener.port()}}};
     Harness harness;
     auto connection = harness.start(service, {true, loopback});
     ASSERT_TRUE(harness.probe.waitForState(ConnectionState::Kind::ready));

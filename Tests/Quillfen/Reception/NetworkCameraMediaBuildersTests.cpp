@@ -38,13 +38,13 @@ TEST_F(NetworkCameraMediaBuildersTests, OnlyNonKeyFramesAreMarkedNotSync) {
     ASSERT_NE(key->sampleAttachments(), nullptr);
     ASSERT_NE(delta->sampleAttachments(), nullptr);
     EXPECT_EQ(key->sampleAttachments()->front(), (Media::SampleAttachments{.displayImmediately = true, .notSync = {}}));
-    EXPECT_EQ(delta->sampleAttachments()->front(), (Media::SampleAttachments{.displayImmediately = true, .notSync = true}));
+    EXPECT_EQ(delta->sampleAttachments()->front(),
+              (Media::SampleAttachments{.displayImmediately = true, .notSync = true}));
 }
 
 TEST_F(NetworkCameraMediaBuildersTests, TimesBeyondTheMediaRangeAreClamped) {
     const auto latest = makeSampleBuffer(accessUnit, format, std::numeric_limits<std::uint64_t>::max(), 30, true);
-    EXPECT_EQ(latest->presentationTimeStamp(),
-              MediaTime::make(std::numeric_limits<std::int64_t>::max(), nanoseconds));
+    EXPECT_EQ(latest->presentationTimeStamp(), MediaTime::make(std::numeric_limits<std::int64_t>::max(), nanoseconds));
 
     const auto fastest = makeSampleBuffer(accessUnit, format, 0, std::int64_t{1} << 40, true);
     EXPECT_EQ(fastest->duration(), MediaTime::make(1, std::numeric_limits<std::int32_t>::max()));
@@ -63,8 +63,7 @@ TEST_F(NetworkCameraMediaBuildersTests, AnAudioBufferHoldsWholeFramesAtTheSample
     EXPECT_EQ(buffer->sampleSize(0), 6u);
     EXPECT_EQ(buffer->totalSampleSize(), payload.size());
     EXPECT_EQ(buffer->duration(), MediaTime::make(100, 44100));
-    EXPECT_EQ(buffer->presentationTimeStamp(),
-              MediaTime::make(std::numeric_limits<std::int64_t>::max(), nanoseconds));
+    EXPECT_EQ(buffer->presentationTimeStamp(), MediaTime::make(std::numeric_limits<std::int64_t>::max(), nanoseconds));
     EXPECT_EQ(buffer->sampleAttachments(), nullptr);
 
     try {

@@ -43,14 +43,17 @@ class NetworkCameraReceiverAudioTelemetryTests : public ::testing::Test {
 protected:
     NetworkCameraReceiverAudioTelemetryTests() {
         harness.receiver->onDeviceStatusChanged = [this](const DeviceStatus& status) { statuses.push_back(status); };
-        harness.receiver->onAudioFormatChanged = [this](const std::shared_ptr<const Media::AudioFormatDescription>& format,
-                                                        const AudioConfiguration& configuration) {
+        harness.receiver->onAudioFormatChanged = [this](
+                                                     const std::shared_ptr<const Media::AudioFormatDescription>& format,
+                                                     const AudioConfiguration& configuration) {
             audioFormats.push_back({format, configuration});
         };
         harness.receiver->onAudioSampleBuffer = [this](const Media::SampleBufferRef& buffer) {
             audioBuffers.push_back(buffer);
         };
-        harness.receiver->onAudioMeterChanged = [this](const AudioMeterReading& reading) { readings.push_back(reading); };
+        harness.receiver->onAudioMeterChanged = [this](const AudioMeterReading& reading) {
+            readings.push_back(reading);
+        };
     }
 
     void deliver(const Bytes& bytes) { harness.deliver(connection, bytes); }
@@ -71,8 +74,9 @@ TEST_F(NetworkCameraReceiverAudioTelemetryTests, TheFirstTelemetryIsLoggedOnceWi
     deliver(joined({jsonPacket(MessageType::status, status(0.996, UmberlinWire::BatteryState::full,
                                                            UmberlinWire::DeviceAttitude{0, 0, 0, 1})),
                     jsonPacket(MessageType::status, status(0.5))}));
-    EXPECT_EQ(telemetryLines(),
-              std::vector<std::string>{"[Umberlin stream] Received phone telemetry: battery=100% state=full attitude=yes"});
+    EXPECT_EQ(
+        telemetryLines(),
+        std::vector<std::string>{"[Umberlin stream] Received phone telemetry: battery=100% state=full attitude=yes"});
     EXPECT_EQ(statuses.size(), 2u);
 }
 
@@ -98,8 +102,9 @@ TEST_F(NetworkCameraReceiverAudioTelemetryTests, TelemetryThatDoesNotDecodeIsSki
                     jsonPacket(MessageType::status, status(0.25))}));
     EXPECT_EQ(harness.lastState(), State::connected("Studio"));
     EXPECT_EQ(statuses, std::vector{status(0.25)});
-    EXPECT_EQ(telemetryLines(),
-              std::vector<std::string>{"[Umberlin stream] Received phone telemetry: battery=25% state=charging attitude=no"});
+    EXPECT_EQ(
+        telemetryLines(),
+        std::vector<std::string>{"[Umberlin stream] Received phone telemetry: battery=25% state=charging attitude=no"});
 }
 
 TEST_F(NetworkCameraReceiverAudioTelemetryTests, AudioFramesBecomeBuffersAfterTheirFormat) {

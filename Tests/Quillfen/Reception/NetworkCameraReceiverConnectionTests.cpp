@@ -2,8 +2,8 @@
 
 #include <future>
 
-#include "Reception/NetworkCameraReceiverHarness.hpp"
 #include "Dispatch/ThreadSerialQueue.hpp"
+#include "Reception/NetworkCameraReceiverHarness.hpp"
 
 namespace Quillfen::Testing {
 namespace {
@@ -48,9 +48,9 @@ TEST_F(NetworkCameraReceiverConnectionTests, BrowsingStartsOnceAndFollowsTheBrow
     browser.reportState(BrowserState::cancelled());
     harness.run();
 
-    EXPECT_EQ(harness.states, (std::vector{State::browsing(),
-                                           State::failed("The DNS-SD service (Avahi) is not running."),
-                                           State::browsing(), State::idle()}));
+    EXPECT_EQ(harness.states,
+              (std::vector{State::browsing(), State::failed("The DNS-SD service (Avahi) is not running."),
+                           State::browsing(), State::idle()}));
 }
 
 TEST_F(NetworkCameraReceiverConnectionTests, BrowserEventsDoNotOverrideAConnection) {
@@ -187,7 +187,8 @@ TEST_F(NetworkCameraReceiverConnectionTests, TheTimeOutSparesAReadyConnection) {
 
 TEST_F(NetworkCameraReceiverConnectionTests, ABlockedLocalNetworkGetsItsOwnSentence) {
     auto& connection = harness.connect(studio);
-    connection.setCurrentPath(NetworkPath{UnsatisfiedReason::localNetworkDenied, "unsatisfied (Local network prohibited)"});
+    connection.setCurrentPath(
+        NetworkPath{UnsatisfiedReason::localNetworkDenied, "unsatisfied (Local network prohibited)"});
     connection.reportState(ConnectionState::waiting(refused));
     harness.run();
     EXPECT_EQ(harness.lastState(), State::failed(localNetworkMessage));
@@ -216,8 +217,8 @@ TEST_F(NetworkCameraReceiverConnectionTests, AFailedConnectionIsTornDownWithoutA
 TEST_F(NetworkCameraReceiverConnectionTests, SwitchingPhonesGoesStraightToConnecting) {
     auto& first = harness.connectReady(studio);
     auto& second = harness.connect(kitchen);
-    EXPECT_EQ(harness.states, (std::vector{State::connecting("Studio"), State::connected("Studio"),
-                                           State::connecting("Kitchen")}));
+    EXPECT_EQ(harness.states,
+              (std::vector{State::connecting("Studio"), State::connected("Studio"), State::connecting("Kitchen")}));
     EXPECT_TRUE(first.isCancelled());
     EXPECT_FALSE(second.isCancelled());
 
@@ -270,9 +271,9 @@ TEST_F(NetworkCameraReceiverConnectionTests, DisconnectReportsBrowsingOnlyWhenAB
     harness.receiver->disconnect();
     harness.run();
     // The torn-down connection's own cancelled report is never seen: one browsing, no more.
-    EXPECT_EQ(harness.states, (std::vector{State::connecting("Studio"), State::connected("Studio"), State::idle(),
-                                           State::browsing(), State::connecting("Kitchen"),
-                                           State::connected("Kitchen"), State::browsing()}));
+    EXPECT_EQ(harness.states,
+              (std::vector{State::connecting("Studio"), State::connected("Studio"), State::idle(), State::browsing(),
+                           State::connecting("Kitchen"), State::connected("Kitchen"), State::browsing()}));
 }
 
 TEST_F(NetworkCameraReceiverConnectionTests, AConnectionCancelledElsewhereReturnsToBrowsing) {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "Support/FakeNetworkConnection.hpp"
-#include "MediaSupport/HevcEncoder.hpp"
-#include "Support/FakeServiceBrowser.hpp"
 #include "Log/LogCapture.hpp"
-#include "Support/ManualSerialQueue.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 #include "Reception/NetworkCameraReceiver.hpp"
+#include "Support/FakeNetworkConnection.hpp"
+#include "Support/FakeServiceBrowser.hpp"
+#include "Support/ManualSerialQueue.hpp"
 
 namespace Quillfen {
 
@@ -34,7 +34,8 @@ using UmberlinPlatform::FakeNetworkConnection;
 using UmberlinPlatform::FakeServiceBrowser;
 
 inline UmberlinPlatform::NetworkInterface wifiInterface(std::string name = "wlan0") {
-    return {.name = std::move(name), .type = UmberlinPlatform::InterfaceType::wifi, .index = 3, .isPhoneUsbLink = false};
+    return {
+        .name = std::move(name), .type = UmberlinPlatform::InterfaceType::wifi, .index = 3, .isPhoneUsbLink = false};
 }
 
 inline UmberlinPlatform::NetworkInterface wiredInterface(std::string name, bool isPhoneUsbLink = false) {
@@ -69,8 +70,7 @@ inline UmberlinWire::Bytes phonePacket(UmberlinWire::MessageType type, const Umb
     return UmberlinWire::makePacket(type, flags, presentationTimeNanoseconds, 0, payload);
 }
 
-template <typename Record>
-UmberlinWire::Bytes jsonPacket(UmberlinWire::MessageType type, const Record& record) {
+template <typename Record> UmberlinWire::Bytes jsonPacket(UmberlinWire::MessageType type, const Record& record) {
     return phonePacket(type, UmberlinWire::encode(record));
 }
 
@@ -118,9 +118,10 @@ public:
             .queue = queue,
             .makeBrowser = browsers.factory(),
             .makeConnection = connections.factory(),
-            .uptimeSeconds = [queue = queue.get()] {
-                return clockOffsetSeconds + std::chrono::duration<double>(queue->now()).count();
-            },
+            .uptimeSeconds =
+                [queue = queue.get()] {
+                    return clockOffsetSeconds + std::chrono::duration<double>(queue->now()).count();
+                },
         });
         receiver->onStateChanged = [this](const State& state) { states.push_back(state); };
         receiver->onServicesChanged = [this](const std::vector<NetworkCameraService>& services) {

@@ -34,7 +34,8 @@ protected:
 
 TEST_F(NetworkCameraReceiverPublishingTests, OnlyWifiAndPhoneCablesQualify) {
     const NetworkInterface loopback{.name = "lo", .type = InterfaceType::loopback, .index = 1, .isPhoneUsbLink = false};
-    const NetworkInterface cellular{.name = "wwan0", .type = InterfaceType::cellular, .index = 7, .isPhoneUsbLink = false};
+    const NetworkInterface cellular{
+        .name = "wwan0", .type = InterfaceType::cellular, .index = 7, .isPhoneUsbLink = false};
     const NetworkInterface bridge{.name = "anri-br", .type = InterfaceType::other, .index = 8, .isPhoneUsbLink = false};
     const auto services = publish({
         {serviceEndpoint("Phone"),
@@ -61,7 +62,8 @@ TEST_F(NetworkCameraReceiverPublishingTests, AnUpdateWithNothingUsablePublishesA
 }
 
 TEST_F(NetworkCameraReceiverPublishingTests, OnePhoneOnTwoLinksIsListedTwiceWiredFirst) {
-    const auto services = publish({{serviceEndpoint("Anna's Phone"), {wifiInterface("wlan0"), wiredInterface("anri0")}}});
+    const auto services =
+        publish({{serviceEndpoint("Anna's Phone"), {wifiInterface("wlan0"), wiredInterface("anri0")}}});
     ASSERT_EQ(services.size(), 2u);
     EXPECT_EQ(services[0].transport, NetworkCameraService::Transport::wired);
     EXPECT_EQ(services[1].transport, NetworkCameraService::Transport::wireless);

@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "Support/HevcPictureDecoder.hpp"
 #include "Reception/NetworkCameraReceiver.hpp"
 #include "Reception/NetworkCameraReceiverHarness.hpp"
+#include "Support/HevcPictureDecoder.hpp"
 #include "Support/SimulatorProcess.hpp"
 
 namespace Quillfen::Testing {
@@ -64,8 +64,7 @@ struct Observations {
         return changed.wait_for(lock, patience, condition);
     }
     // Reads under the lock.
-    template <typename Read>
-    auto read(Read reading) {
+    template <typename Read> auto read(Read reading) {
         std::lock_guard lock(mutex);
         return reading();
     }
@@ -125,15 +124,15 @@ public:
                                                           .type = UmberlinPlatform::InterfaceType::loopback,
                                                           .index = ::if_nametoindex("lo"),
                                                           .isPhoneUsbLink = false};
-        return {.id = std::string("camera:") + simulatorName + ".local:lo",
-                .claimID = std::string("camera:") + simulatorName + ".local",
-                .name = simulatorName,
-                .endpoint = UmberlinPlatform::ServiceEndpoint{simulatorName,
-                                                              NetworkCameraReceiver::serviceType,
-                                                              "local",
-                                                              {{loopback.index, "127.0.0.1", port}}},
-                .interface = loopback,
-                .transport = NetworkCameraService::Transport::wireless};
+        return {
+            .id = std::string("camera:") + simulatorName + ".local:lo",
+            .claimID = std::string("camera:") + simulatorName + ".local",
+            .name = simulatorName,
+            .endpoint =
+                UmberlinPlatform::ServiceEndpoint{
+                    simulatorName, NetworkCameraReceiver::serviceType, "local", {{loopback.index, "127.0.0.1", port}}},
+            .interface = loopback,
+            .transport = NetworkCameraService::Transport::wireless};
     }
 
     State lastState() {
@@ -198,7 +197,8 @@ TEST(NetworkCameraReceiverSimulatorTests, ALiveStreamBecomesDecodableVideoAudioT
     const auto format = first.buffer->videoFormatDescription();
     ASSERT_NE(format, nullptr);
     EXPECT_EQ(format->dimensions(), (Media::VideoDimensions{320, 240}));
-    const auto picture = SimulatorTests::decodePicture(format->decoderConfigurationRecord(), first.buffer->dataBuffer()->bytes());
+    const auto picture =
+        SimulatorTests::decodePicture(format->decoderConfigurationRecord(), first.buffer->dataBuffer()->bytes());
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 320);
     EXPECT_EQ(picture->height, 240);

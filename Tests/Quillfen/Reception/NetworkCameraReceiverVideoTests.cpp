@@ -168,10 +168,11 @@ TEST_F(NetworkCameraReceiverVideoTests, OrientationAndCameraStatusArePassedOn) {
                   .lensPosition = {},
                   .isAdjustingFocus = {},
                   .isManualFocus = {}}};
-    deliver(joined({jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{270}),
-                    jsonPacket(MessageType::cameraControlStatus, status),
-                    // The phone has no business sending commands; they are ignored.
-                    jsonPacket(MessageType::cameraControlCommand, UmberlinWire::CameraControlCommand{.requestStatus = true})}));
+    deliver(joined(
+        {jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{270}),
+         jsonPacket(MessageType::cameraControlStatus, status),
+         // The phone has no business sending commands; they are ignored.
+         jsonPacket(MessageType::cameraControlCommand, UmberlinWire::CameraControlCommand{.requestStatus = true})}));
     EXPECT_EQ(orientations, std::vector{UmberlinWire::VideoOrientation{270}});
     EXPECT_EQ(cameraStatuses, std::vector{status});
     EXPECT_EQ(harness.lastState(), State::connected("Studio"));

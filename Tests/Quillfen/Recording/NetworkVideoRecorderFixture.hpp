@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "Support/FakeMovieWriter.hpp"
 #include "Log/LogCapture.hpp"
-#include "Support/ManualSerialQueue.hpp"
 #include "Recording/NetworkVideoRecorder.hpp"
 #include "Recording/RecorderTestMedia.hpp"
+#include "Support/FakeMovieWriter.hpp"
+#include "Support/ManualSerialQueue.hpp"
 
 namespace QuillfenTests {
 
@@ -20,9 +20,9 @@ using State = Quillfen::NetworkVideoRecorder::State;
 class NetworkVideoRecorderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("recorder-tests-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            std::filesystem::temp_directory_path() / ("recorder-tests-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
         movie = folder / "Take 1.mov";
         recorder = Quillfen::NetworkVideoRecorder::create({queue, writers.factory()});

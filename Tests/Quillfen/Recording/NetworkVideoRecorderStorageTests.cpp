@@ -17,15 +17,15 @@ using namespace std::chrono_literals;
 
 class NetworkVideoRecorderStorageTest : public NetworkVideoRecorderTest {
 protected:
-    void useRealWriter(UmberlinPlatform::MovieWriterFactory factory = UmberlinPlatform::makeFfmpegMovieWriterFactory()) {
+    void useRealWriter(
+        UmberlinPlatform::MovieWriterFactory factory = UmberlinPlatform::makeFfmpegMovieWriterFactory()) {
         recorder = Quillfen::NetworkVideoRecorder::create({queue, std::move(factory)});
         recorder->onStateChanged = [this](const State& state) { states.push_back(state); };
         recorder->onFinished = [this](const std::filesystem::path& url) { finished.push_back(url); };
     }
 
     // Runs the queue until `condition` holds (the writer thread reports back through it).
-    template <typename Condition>
-    bool runUntil(Condition condition) {
+    template <typename Condition> bool runUntil(Condition condition) {
         const auto deadline = std::chrono::steady_clock::now() + 10s;
         while (!condition() && std::chrono::steady_clock::now() < deadline) {
             if (queue->runAllReady() == 0) {
@@ -74,9 +74,11 @@ TEST_F(NetworkVideoRecorderStorageTest, AMissingFolderFailsWithTheSystemsReason)
     EXPECT_EQ(states.back().message(),
               "The movie file could not be created.\n"
               "No such file or directory.\n"
-              "File: " + gone.string() + "\n"
-              "Technical details: org.umberlin.movie-writer (1)\n"
-              "Underlying error: NSPOSIXErrorDomain (2): No such file or directory");
+              "File: " +
+                  gone.string() +
+                  "\n"
+                  "Technical details: org.umberlin.movie-writer (1)\n"
+                  "Underlying error: NSPOSIXErrorDomain (2): No such file or directory");
 }
 
 TEST_F(NetworkVideoRecorderStorageTest, StorageThatStallsFailsTheRecordingAndReleasesTheFile) {
@@ -99,8 +101,8 @@ TEST_F(NetworkVideoRecorderStorageTest, StorageThatStallsFailsTheRecordingAndRel
         std::this_thread::sleep_for(1ms);
     }
     ASSERT_FALSE(states.empty());
-    EXPECT_EQ(states.back(), State::failed("The selected storage could not keep up with the camera stream.\nFile: " +
-                                           movie.string()));
+    EXPECT_EQ(states.back(),
+              State::failed("The selected storage could not keep up with the camera stream.\nFile: " + movie.string()));
     // Once the stalled write returns, the cancelled writer closes its end of the pipe.
     ::fcntl(reader, F_SETFL, 0);
     char buffer[65536];
@@ -147,7 +149,8 @@ TEST_F(NetworkVideoRecorderStorageTest, AFullFileSystemFailsTheRecordingWithTheS
     const auto failed = [&] { return !states.empty() && states.back().kind() == State::Kind::failed; };
     // 4 KB frames: the second fragment no longer fits.
     for (int frame = 0; frame < 300 && !failed(); ++frame) {
-        recorder->append(videoBuffer(frame * 1'000'000'000LL / 30, frame % 15 == 0, testVideoFormat(), 4096), frame % 15 == 0);
+        recorder->append(videoBuffer(frame * 1'000'000'000LL / 30, frame % 15 == 0, testVideoFormat(), 4096),
+                         frame % 15 == 0);
         recorder->appendAudio(audioBuffer(frame * 1'000'000'000LL / 30, 1600));
         runUntil([&] { return queue->readyCount() == 0; });
         std::this_thread::sleep_for(1ms);
@@ -156,9 +159,11 @@ TEST_F(NetworkVideoRecorderStorageTest, AFullFileSystemFailsTheRecordingWithTheS
     EXPECT_EQ(states.back().message(),
               "The movie file could not be written.\n"
               "No space left on device.\n"
-              "File: " + full.string() + "\n"
-              "Technical details: org.umberlin.movie-writer (2)\n"
-              "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
+              "File: " +
+                  full.string() +
+                  "\n"
+                  "Technical details: org.umberlin.movie-writer (2)\n"
+                  "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
 }
 
 }  // namespace

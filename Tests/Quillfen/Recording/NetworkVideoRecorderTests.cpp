@@ -56,7 +56,7 @@ TEST_F(NetworkVideoRecorderTest, RotationSetsTheTrackTransformForThePictureSize)
         UmberlinPlatform::AffineTransform transform;
     };
     // The test picture is 64 x 48.
-    const Case cases[] = {{0, {1, 0, 0, 1, 0, 0}},     {90, {0, 1, -1, 0, 48, 0}}, {180, {-1, 0, 0, -1, 64, 48}},
+    const Case cases[] = {{0, {1, 0, 0, 1, 0, 0}},     {90, {0, 1, -1, 0, 48, 0}},  {180, {-1, 0, 0, -1, 64, 48}},
                           {270, {0, -1, 1, 0, 0, 64}}, {-90, {0, -1, 1, 0, 0, 64}}, {44, {1, 0, 0, 1, 0, 0}}};
     for (const Case& test : cases) {
         recorder->stop();
@@ -93,8 +93,8 @@ TEST_F(NetworkVideoRecorderTest, VideoTheWriterCannotTakeFailsTheRecording) {
     writer().videoInput->ready = false;
     recorder->append(videoBuffer(5'033'333'333, false), false);
     run();
-    EXPECT_EQ(states.back(), State::failed("The selected storage could not keep up with the camera stream.\nFile: " +
-                                           movie.string()));
+    EXPECT_EQ(states.back(),
+              State::failed("The selected storage could not keep up with the camera stream.\nFile: " + movie.string()));
     EXPECT_TRUE(writer().cancelled);
     EXPECT_TRUE(log.contains("[Umberlin recording] A/V recording failed: The selected storage could not keep up"));
 
@@ -108,17 +108,18 @@ TEST_F(NetworkVideoRecorderTest, ARefusedFrameFailsWithTheWritersOwnError) {
     writer().videoInput->refuseAppends = true;
     auto underlying = std::make_shared<UmberlinPlatform::MovieWriterError>(
         UmberlinPlatform::MovieWriterError{"NSPOSIXErrorDomain", 28, "No space left on device", std::nullopt, nullptr});
-    writer().currentError = UmberlinPlatform::MovieWriterError{"org.umberlin.movie-writer", 2,
-                                                               "The movie file could not be written.",
-                                                               "No space left on device.", underlying};
+    writer().currentError = UmberlinPlatform::MovieWriterError{
+        "org.umberlin.movie-writer", 2, "The movie file could not be written.", "No space left on device.", underlying};
     recorder->append(videoBuffer(5'033'333'333, false), false);
     run();
     EXPECT_EQ(states.back().message(),
               "The movie file could not be written.\n"
               "No space left on device.\n"
-              "File: " + movie.string() + "\n"
-              "Technical details: org.umberlin.movie-writer (2)\n"
-              "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
+              "File: " +
+                  movie.string() +
+                  "\n"
+                  "Technical details: org.umberlin.movie-writer (2)\n"
+                  "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
 }
 
 TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
@@ -127,7 +128,8 @@ TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
     recorder->prepare(movie, 0);
     recorder->append(videoBuffer(0, true), true);
     run();
-    EXPECT_EQ(states.back(), State::failed("The HEVC stream cannot be added to the recording.\nFile: " + movie.string()));
+    EXPECT_EQ(states.back(),
+              State::failed("The HEVC stream cannot be added to the recording.\nFile: " + movie.string()));
 
     writers.prepareNext = [](FakeMovieWriter& writer) { writer.startFails = true; };
     recorder->prepare(movie, 0);  // leaves the failure first: idle, then armed

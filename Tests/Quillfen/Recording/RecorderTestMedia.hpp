@@ -30,7 +30,7 @@ inline std::shared_ptr<const Media::VideoFormatDescription> testVideoFormat() {
 }
 
 inline std::shared_ptr<const Media::AudioFormatDescription> testAudioFormat(double sampleRate = 48000,
-                                                                           std::uint32_t channels = 2) {
+                                                                            std::uint32_t channels = 2) {
     return Media::AudioFormatDescription::create(
                Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))
         .object;
@@ -40,9 +40,9 @@ inline Media::MediaTime nanoseconds(std::int64_t value) { return Media::MediaTim
 
 // One access unit of `size` bytes (a single NAL unit behind a 4-byte length) at
 // `presentationNanoseconds`, lasting 1/30 s.
-inline Media::SampleBufferRef videoBuffer(std::int64_t presentationNanoseconds, bool isKeyFrame,
-                                          std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat(),
-                                          std::size_t size = 8) {
+inline Media::SampleBufferRef videoBuffer(
+    std::int64_t presentationNanoseconds, bool isKeyFrame,
+    std::shared_ptr<const Media::VideoFormatDescription> format = testVideoFormat(), std::size_t size = 8) {
     std::vector<std::uint8_t> accessUnit(size, 0x5a);
     const std::size_t unitLength = size - 4;
     accessUnit[0] = static_cast<std::uint8_t>(unitLength >> 24);
@@ -63,8 +63,9 @@ inline Media::SampleBufferRef videoBuffer(std::int64_t presentationNanoseconds, 
 }
 
 // `frames` frames of silence at `presentationNanoseconds`.
-inline Media::SampleBufferRef audioBuffer(std::int64_t presentationNanoseconds, int frames = 960,
-                                          std::shared_ptr<const Media::AudioFormatDescription> format = testAudioFormat()) {
+inline Media::SampleBufferRef audioBuffer(
+    std::int64_t presentationNanoseconds, int frames = 960,
+    std::shared_ptr<const Media::AudioFormatDescription> format = testAudioFormat()) {
     const auto& description = format->streamBasicDescription();
     const std::size_t bytesPerFrame = description.bytesPerFrame;
     auto block = Media::BlockBuffer::createWithMemoryBlock(bytesPerFrame * frames).object;

@@ -154,7 +154,8 @@ TEST_F(RecordingDestinationStoreTest, UnusableEntriesRemoveThemselves) {
 TEST_F(RecordingDestinationStoreTest, AnEntryInAnOlderFormIsReadAndWrittenAgain) {
     const fs::path movies = makeFolder("Movies");
     // Written by hand as text, with a trailing "/." that the stored form does not have.
-    defaults.setValue(RecordingDestinationStore::bookmarkKey(std::nullopt), QString::fromStdString(movies.string()) + "/.");
+    defaults.setValue(RecordingDestinationStore::bookmarkKey(std::nullopt),
+                      QString::fromStdString(movies.string()) + "/.");
 
     auto store = makeStore();
     EXPECT_EQ(store->directoryURL(), movies);
@@ -228,8 +229,8 @@ TEST_F(RecordingDestinationStoreTest, AFolderThatCannotBeSavedKeepsThePreviousOn
 
     EXPECT_EQ(completions, 0);
     EXPECT_EQ(store->directoryURL(), kept);
-    EXPECT_EQ(store->errorMessage(),
-              "The recording folder could not be saved: There is no folder at " + QString::fromStdString(vanished.string()) + ".");
+    EXPECT_EQ(store->errorMessage(), "The recording folder could not be saved: There is no folder at " +
+                                         QString::fromStdString(vanished.string()) + ".");
     store->clearErrorMessage();
     EXPECT_FALSE(store->errorMessage());
 }

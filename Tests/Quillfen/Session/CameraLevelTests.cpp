@@ -55,13 +55,13 @@ TEST(LevelMath, TenDegreesAboutEachAxisAtEachRotation) {
     const DeviceAttitude aboutY = rotation(10, 0, 1, 0);
     const DeviceAttitude aboutZ = rotation(10, 0, 0, 1);
     const Case cases[] = {
-        {aboutX, 0, {0, 10, 0}},   {aboutX, 90, {-10, 0, 0}}, {aboutX, 180, {0, -10, 0}}, {aboutX, 270, {10, 0, 0}},
-        {aboutY, 0, {10, 0, 0}},   {aboutY, 90, {0, 10, 0}},  {aboutY, 180, {-10, 0, 0}}, {aboutY, 270, {0, -10, 0}},
-        {aboutZ, 0, {0, 0, 10}},   {aboutZ, 90, {0, 0, 10}},  {aboutZ, 180, {0, 0, 10}},  {aboutZ, 270, {0, 0, 10}},
+        {aboutX, 0, {0, 10, 0}}, {aboutX, 90, {-10, 0, 0}}, {aboutX, 180, {0, -10, 0}}, {aboutX, 270, {10, 0, 0}},
+        {aboutY, 0, {10, 0, 0}}, {aboutY, 90, {0, 10, 0}},  {aboutY, 180, {-10, 0, 0}}, {aboutY, 270, {0, -10, 0}},
+        {aboutZ, 0, {0, 0, 10}}, {aboutZ, 90, {0, 0, 10}},  {aboutZ, 180, {0, 0, 10}},  {aboutZ, 270, {0, 0, 10}},
     };
     for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::Message() << test.current.x << "," << test.current.y << "," << test.current.z
-                                          << " at " << test.rotationDegrees);
+        SCOPED_TRACE(::testing::Message() << test.current.x << "," << test.current.y << "," << test.current.z << " at "
+                                          << test.rotationDegrees);
         expectReading(LevelMath::reading(test.current, identity, test.rotationDegrees), test.expected);
     }
 }

@@ -66,7 +66,8 @@ TEST_F(CaptureSessionControllerTest, AutomaticSelectionFollowsTheWiredEntryButAU
     // The phone goes away: nothing selected, and the sentence for no phone.
     discover(window, {});
     EXPECT_FALSE(controller.selectedSourceID());
-    EXPECT_EQ(controller.message(), "Start 4K Broadcast in Umberlin Capture, then connect the phone over Wi-Fi or supported USB.");
+    EXPECT_EQ(controller.message(),
+              "Start 4K Broadcast in Umberlin Capture, then connect the phone over Wi-Fi or supported USB.");
 }
 
 TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
@@ -111,8 +112,9 @@ TEST_F(CaptureSessionControllerTest, OrientationIsNormalisedToQuarterTurns) {
     discover(window, {{"Studio", {wifiInterface()}}});
     goLive(window);
     for (auto [sent, shown] : {std::pair{-90, 270}, {44, 0}, {135, 180}, {450, 90}}) {
-        window.receiver.deliver(window.receiver.connections.latest(),
-                                jsonPacket(UmberlinWire::MessageType::videoOrientation, UmberlinWire::VideoOrientation{sent}));
+        window.receiver.deliver(
+            window.receiver.connections.latest(),
+            jsonPacket(UmberlinWire::MessageType::videoOrientation, UmberlinWire::VideoOrientation{sent}));
         settle();
         EXPECT_EQ(window.controller->streamRotationAngleDegrees(), shown) << sent;
     }
@@ -127,10 +129,12 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     auto& connection = window.receiver.connections.latest();
     connection.reportState(UmberlinPlatform::ConnectionState::ready());
     settle();
-    window.receiver.deliver(connection, joined({
-        jsonPacket(UmberlinWire::MessageType::videoConfiguration, videoConfiguration()),
-        phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF}, 1, UmberlinWire::Flags::keyFrame),
-    }));
+    window.receiver.deliver(connection,
+                            joined({
+                                jsonPacket(UmberlinWire::MessageType::videoConfiguration, videoConfiguration()),
+                                phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF}, 1,
+                                            UmberlinWire::Flags::keyFrame),
+                            }));
     settle();
     EXPECT_TRUE(controller.isRunning());
     EXPECT_FALSE(controller.canStartRecording()) << "no phone audio yet";
@@ -170,8 +174,11 @@ TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
     goLive(window);
     window.writers.prepareNext = [](QuillfenTests::FakeMovieWriter& writer) {
         writer.startFails = true;
-        writer.startError = UmberlinPlatform::MovieWriterError{
-            .domain = UmberlinPlatform::posixErrorDomain, .code = 28, .localizedDescription = "No space left on device.", .localizedFailureReason = std::nullopt, .underlyingError = nullptr};
+        writer.startError = UmberlinPlatform::MovieWriterError{.domain = UmberlinPlatform::posixErrorDomain,
+                                                               .code = 28,
+                                                               .localizedDescription = "No space left on device.",
+                                                               .localizedFailureReason = std::nullopt,
+                                                               .underlyingError = nullptr};
     };
     controller.startRecording(std::filesystem::temp_directory_path() / "controller-test-failing.mov", 0);
     deliverKeyFrame(window, 2'000'000'000);
@@ -267,16 +274,19 @@ TEST_F(CaptureSessionCameraControlTest, FocusCommandsCarryOnlyFocusFields) {
 
     const auto sent = commands();
     ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[0], (CameraControlCommand{.requestStatus = false, .focusMode = CameraFocusMode::automatic,
-                                             .focusPointX = 1.0, .focusPointY = 0.0}));
-    EXPECT_EQ(sent[1], (CameraControlCommand{.requestStatus = false, .focusMode = CameraFocusMode::locked, .lensPosition = 1.0}));
+    EXPECT_EQ(
+        sent[0],
+        (CameraControlCommand{
+            .requestStatus = false, .focusMode = CameraFocusMode::automatic, .focusPointX = 1.0, .focusPointY = 0.0}));
+    EXPECT_EQ(sent[1], (CameraControlCommand{
+                           .requestStatus = false, .focusMode = CameraFocusMode::locked, .lensPosition = 1.0}));
     EXPECT_EQ(sent[2], (CameraControlCommand{.requestStatus = false, .focusMode = CameraFocusMode::automatic}));
 }
 
 TEST_F(CaptureSessionCameraControlTest, MissingCapabilitiesRefuseTheirCommands) {
     CameraControlStatus limited = cameraStatus();
-    limited.capabilities = CameraControlCapabilities{false, 0, 0, false, false, std::nullopt, std::nullopt,
-                                                     std::nullopt, std::nullopt, false, false, false, false};
+    limited.capabilities = CameraControlCapabilities{
+        false, 0, 0, false, false, std::nullopt, std::nullopt, std::nullopt, std::nullopt, false, false, false, false};
     phoneReports(limited);
     controller().setCameraExposureBias(1);
     controller().setCameraExposureMode(CameraExposureMode::locked);
@@ -301,11 +311,11 @@ TEST_F(CaptureSessionCameraControlTest, MissingCapabilitiesRefuseTheirCommands) 
 TEST_F(CaptureSessionCameraControlTest, LevelReferenceNeedsAnAttitudeAndEndsWithTheConnection) {
     controller().setLevelReference();
     EXPECT_FALSE(controller().hasLevelReference());
-    window->receiver.deliver(window->receiver.connections.latest(),
-                             jsonPacket(UmberlinWire::MessageType::status,
-                                        UmberlinWire::DeviceStatus{0.5, UmberlinWire::BatteryState::charging,
-                                                                   UmberlinWire::DeviceAttitude{0, 0, 0, 1}, std::nullopt,
-                                                                   "Lavalier"}));
+    window->receiver.deliver(
+        window->receiver.connections.latest(),
+        jsonPacket(UmberlinWire::MessageType::status,
+                   UmberlinWire::DeviceStatus{0.5, UmberlinWire::BatteryState::charging,
+                                              UmberlinWire::DeviceAttitude{0, 0, 0, 1}, std::nullopt, "Lavalier"}));
     settle();
     EXPECT_EQ(controller().phoneAudioInputName(), "Lavalier");
     controller().setLevelReference();

@@ -3,10 +3,10 @@
 // machine's real interfaces never carry mDNS, so a browser reports the simulator as seen on
 // the loopback interface, marked as a phone's USB link.
 
-#include <QTest>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <net/if.h>
+#include <QTest>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -31,9 +31,13 @@ public:
         const unsigned index = ::if_nametoindex("lo");
         const UmberlinPlatform::BrowseResult result{
             UmberlinPlatform::ServiceEndpoint{name_, "_umberlin-camera._tcp", "local", {{index, "127.0.0.1", port_}}},
-            {{.name = "lo", .type = UmberlinPlatform::InterfaceType::wiredEthernet, .index = index, .isPhoneUsbLink = true}}};
+            {{.name = "lo",
+              .type = UmberlinPlatform::InterfaceType::wiredEthernet,
+              .index = index,
+              .isPhoneUsbLink = true}}};
         queue->async([this, result] {
-            if (stateHandler_) stateHandler_(UmberlinPlatform::BrowserState{UmberlinPlatform::BrowserState::Kind::ready, {}});
+            if (stateHandler_)
+                stateHandler_(UmberlinPlatform::BrowserState{UmberlinPlatform::BrowserState::Kind::ready, {}});
             if (resultsHandler_) resultsHandler_({result});
         });
     }
@@ -60,7 +64,8 @@ std::shared_ptr<CaptureSessionController> sessionOnLoopback(std::uint16_t port) 
 }
 
 nlohmann::json probe(const std::filesystem::path& movie) {
-    const std::string command = "ffprobe -v error -print_format json -show_format -show_streams '" + movie.string() + "'";
+    const std::string command =
+        "ffprobe -v error -print_format json -show_format -show_streams '" + movie.string() + "'";
     std::string output;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -71,8 +76,8 @@ nlohmann::json probe(const std::filesystem::path& movie) {
 }
 
 TEST(CaptureSessionEndToEnd, RecordsTheSimulatorAndKeepsThePhoneFromASecondWindow) {
-    SimulatorTests::SimulatorProcess simulator({"--no-advertise", "--address", "127.0.0.1",
-                                                "--port", "0", "--size", "320x240", "--rotation", "90"});
+    SimulatorTests::SimulatorProcess simulator(
+        {"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size", "320x240", "--rotation", "90"});
     const auto port = static_cast<std::uint16_t>(simulator.waitForPort());
     const auto folder = std::filesystem::temp_directory_path() / ("session-e2e-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);

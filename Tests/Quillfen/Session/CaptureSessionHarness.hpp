@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "Reception/NetworkCameraReceiverHarness.hpp"
 #include "Session/CaptureSessionController.hpp"
 #include "Session/CaptureSessionRegistry.hpp"
 #include "Support/FakeMovieWriter.hpp"
-#include "Reception/NetworkCameraReceiverHarness.hpp"
 
 namespace Quillfen::Testing {
 
@@ -31,8 +31,11 @@ public:
 struct Window {
     explicit Window(UmberlinPlatform::PostToMain postToMain) {
         recorder = NetworkVideoRecorder::create({recorderQueue, writers.factory()});
-        controller = std::make_shared<CaptureSessionController>(CaptureSessionControllerParts{
-            .receiver = receiver.receiver, .renderer = renderer, .recorder = recorder, .postToMain = std::move(postToMain)});
+        controller = std::make_shared<CaptureSessionController>(
+            CaptureSessionControllerParts{.receiver = receiver.receiver,
+                                          .renderer = renderer,
+                                          .recorder = recorder,
+                                          .postToMain = std::move(postToMain)});
     }
 
     ReceiverHarness receiver;
@@ -77,7 +80,8 @@ protected:
     }
 
     // The browser of `window` reports `phones`, each a name seen on some interfaces.
-    void discover(Window& window, const std::vector<std::pair<std::string, std::vector<UmberlinPlatform::NetworkInterface>>>& phones) {
+    void discover(Window& window,
+                  const std::vector<std::pair<std::string, std::vector<UmberlinPlatform::NetworkInterface>>>& phones) {
         std::vector<UmberlinPlatform::BrowseResult> results;
         for (const auto& [name, interfaces] : phones) results.push_back({serviceEndpoint(name), interfaces});
         window.receiver.browsers.latest().reportResults(results);
@@ -90,15 +94,18 @@ protected:
         auto& connection = window.receiver.connections.latest();
         connection.reportState(UmberlinPlatform::ConnectionState::ready());
         settle();
-        window.receiver.deliver(connection, joined({
-            jsonPacket(UmberlinWire::MessageType::hello, hello(30)),
-            jsonPacket(UmberlinWire::MessageType::videoConfiguration, videoConfiguration()),
-            jsonPacket(UmberlinWire::MessageType::audioConfiguration,
-                       UmberlinWire::AudioConfiguration{UmberlinWire::AudioCodec::linearPCM16LittleEndian, 48000, 2}),
-            phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF}, 1'000'000'000,
-                        UmberlinWire::Flags::keyFrame),
-            phonePacket(UmberlinWire::MessageType::audioFrame, UmberlinWire::Bytes(4 * 480, 0), 1'000'000'000),
-        }));
+        window.receiver.deliver(
+            connection,
+            joined({
+                jsonPacket(UmberlinWire::MessageType::hello, hello(30)),
+                jsonPacket(UmberlinWire::MessageType::videoConfiguration, videoConfiguration()),
+                jsonPacket(
+                    UmberlinWire::MessageType::audioConfiguration,
+                    UmberlinWire::AudioConfiguration{UmberlinWire::AudioCodec::linearPCM16LittleEndian, 48000, 2}),
+                phonePacket(UmberlinWire::MessageType::videoFrame, {0, 0, 0, 3, 0x26, 0x01, 0xAF}, 1'000'000'000,
+                            UmberlinWire::Flags::keyFrame),
+                phonePacket(UmberlinWire::MessageType::audioFrame, UmberlinWire::Bytes(4 * 480, 0), 1'000'000'000),
+            }));
         settle();
     }
 

@@ -25,9 +25,22 @@ TEST(MonitorRotation, NormalisesAnyAngleToTheNearestQuarterTurn) {
     const struct {
         std::int64_t degrees;
         int normalized;
-    } cases[] = {{0, 0},     {44, 0},    {45, 90},   {-44, 0},   {-45, 270},  {-90, 270}, {135, 180},
-                 {405, 90},  {450, 90},  {360, 0},   {-360, 0},  {269, 270},  {315, 0},   {-135, 180},
-                 {std::numeric_limits<std::int64_t>::max(), 0}, {std::numeric_limits<std::int64_t>::max() - 97, 270},
+    } cases[] = {{0, 0},
+                 {44, 0},
+                 {45, 90},
+                 {-44, 0},
+                 {-45, 270},
+                 {-90, 270},
+                 {135, 180},
+                 {405, 90},
+                 {450, 90},
+                 {360, 0},
+                 {-360, 0},
+                 {269, 270},
+                 {315, 0},
+                 {-135, 180},
+                 {std::numeric_limits<std::int64_t>::max(), 0},
+                 {std::numeric_limits<std::int64_t>::max() - 97, 270},
                  {std::numeric_limits<std::int64_t>::min(), 0}};
     for (const auto& test : cases) EXPECT_EQ(normalizedRotation(test.degrees), test.normalized) << test.degrees;
 }

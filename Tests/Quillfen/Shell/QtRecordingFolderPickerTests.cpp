@@ -26,8 +26,8 @@ QFileDialog* openDialog() {
 class QtRecordingFolderPickerTest : public testing::Test {
 protected:
     void open() {
-        picker.pickFolder({"Choose Recording Folder", "New camera recordings will be saved here automatically.", "Choose",
-                           fs::path(start.path().toStdString())},
+        picker.pickFolder({"Choose Recording Folder", "New camera recordings will be saved here automatically.",
+                           "Choose", fs::path(start.path().toStdString())},
                           [this](std::optional<fs::path> folder) {
                               ++answers;
                               answer = std::move(folder);

@@ -53,8 +53,8 @@ TEST_F(TeleprompterRollTest, OneSecondOfTicksMovesFortyTwoPointsTimesTheClampedS
 
 TEST_F(TeleprompterRollTest, DistanceFollowsTheClockNotTheNumberOfTicks) {
     controller.toggleRolling(1.0);
-    tick(3, 0.2);   // late ticks
-    tick(1, 0.4);   // one stall, counted as a quarter second
+    tick(3, 0.2);  // late ticks
+    tick(1, 0.4);  // one stall, counted as a quarter second
     EXPECT_NEAR(position().offset(), (0.6 + 0.25) * 42, closeEnough);
 
     const double before = position().offset();

@@ -17,7 +17,9 @@ struct BrokenHeaderCase {
     const char* after;
     ProtocolError expected;
 
-    friend void PrintTo(const BrokenHeaderCase& fault, std::ostream* out) { *out << fault.option << " " << fault.after; }
+    friend void PrintTo(const BrokenHeaderCase& fault, std::ostream* out) {
+        *out << fault.option << " " << fault.after;
+    }
 };
 
 class SimulatorBrokenHeader : public testing::TestWithParam<BrokenHeaderCase> {};
@@ -63,7 +65,8 @@ TEST(SimulatorBrokenHeaderBytes, BadMagicIsAWholePacketAndTheOversizedAnnounceme
         const ByteView broken = rest.subspan(splitValidPrefix(rest).end);
         ASSERT_GE(broken.size(), 24u);
         EXPECT_EQ(std::string(broken.begin(), broken.begin() + 4), "JUNK");
-        const std::uint32_t length = static_cast<std::uint32_t>(broken[8]) << 24 | broken[9] << 16 | broken[10] << 8 | broken[11];
+        const std::uint32_t length =
+            static_cast<std::uint32_t>(broken[8]) << 24 | broken[9] << 16 | broken[10] << 8 | broken[11];
         ASSERT_EQ(broken.size(), 24u + length);
         EXPECT_NO_THROW(decode<DeviceStatus>(broken.subspan(24)));
     }
@@ -122,8 +125,8 @@ TEST(SimulatorFaults, StallSendsNothingForItsDurationAndThenStreamsOnTheClock) {
 }
 
 TEST(SimulatorFaults, AudioFormatChangeAnnouncesTheNewFormatAndSendsFramesInIt) {
-    auto simulator = startSimulator({"--change-audio-after", "0.4", "--changed-sample-rate", "44100",
-                                     "--changed-channels", "1"});
+    auto simulator =
+        startSimulator({"--change-audio-after", "0.4", "--changed-sample-rate", "44100", "--changed-channels", "1"});
     WireTestClient client(simulator->waitForPort());
     ASSERT_TRUE(client.nextMessageOfType(MessageType::audioConfiguration));
 

@@ -20,7 +20,7 @@ using namespace UmberlinTools;
 using namespace UmberlinWire;
 
 CameraControlCommand command() {
-    return CameraControlCommand{false, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+    return CameraControlCommand{false,        std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                                 std::nullopt, std::nullopt, std::nullopt, std::nullopt};
 }
 
@@ -205,8 +205,8 @@ TEST(FaultTimeline, BrokenHeadersBreakOnlyWhatTheyPromise) {
 }
 
 TEST(SimulatorOptions, ReadsValuesInBothSpellingsAndRejectsWhatCannotBeStreamed) {
-    const auto parsed = parseSimulatorOptions({"--size=3840x2160", "--bit-depth", "10", "--nal-length=1",
-                                               "--stall-for", "2", "--no-audio"});
+    const auto parsed = parseSimulatorOptions(
+        {"--size=3840x2160", "--bit-depth", "10", "--nal-length=1", "--stall-for", "2", "--no-audio"});
     EXPECT_EQ(parsed.options.width, 3840);
     EXPECT_EQ(parsed.options.height, 2160);
     EXPECT_EQ(parsed.options.bitDepth, 10);
@@ -214,11 +214,20 @@ TEST(SimulatorOptions, ReadsValuesInBothSpellingsAndRejectsWhatCannotBeStreamed)
     EXPECT_EQ(parsed.options.faults.stallAfterSeconds, 1.0) << "a stall begins after 1 s unless told";
     EXPECT_FALSE(parsed.options.sendAudio);
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--size", "3840x2162"}, {"--size", "641x480"}, {"--size", "640"}, {"--bit-depth", "9"},
-             {"--nal-length", "5"}, {"--nal-length", "0"}, {"--port", "70000"}, {"--fps", "1.5"},
-             {"--channels", "9"}, {"--sample-rate", "7999"}, {"--stall-after", "1"}, {"--port"},
-             {"--no-audio=1"}, {"--bogus"}}) {
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--size", "3840x2162"},
+                                                                                     {"--size", "641x480"},
+                                                                                     {"--size", "640"},
+                                                                                     {"--bit-depth", "9"},
+                                                                                     {"--nal-length", "5"},
+                                                                                     {"--nal-length", "0"},
+                                                                                     {"--port", "70000"},
+                                                                                     {"--fps", "1.5"},
+                                                                                     {"--channels", "9"},
+                                                                                     {"--sample-rate", "7999"},
+                                                                                     {"--stall-after", "1"},
+                                                                                     {"--port"},
+                                                                                     {"--no-audio=1"},
+                                                                                     {"--bogus"}}) {
         EXPECT_THROW(parseSimulatorOptions(bad), UsageError) << bad[0];
     }
 }

@@ -46,12 +46,13 @@ public:
 
     Plane plane(int index) const {
         Plane plane{index == 0 ? picture_.width : (picture_.width + 1) / 2,
-                    index == 0 ? picture_.height : (picture_.height + 1) / 2, {}};
+                    index == 0 ? picture_.height : (picture_.height + 1) / 2,
+                    {}};
         for (int y = 0; y < plane.height; ++y)
             for (int x = 0; x < plane.width; ++x) {
-                const std::uint8_t* sample =
-                    storage_[index].data() + static_cast<std::ptrdiff_t>(y) * picture_.strides[index] +
-                    static_cast<std::ptrdiff_t>(x) * picture_.bytesPerSample;
+                const std::uint8_t* sample = storage_[index].data() +
+                                             static_cast<std::ptrdiff_t>(y) * picture_.strides[index] +
+                                             static_cast<std::ptrdiff_t>(x) * picture_.bytesPerSample;
                 plane.samples.push_back(picture_.bytesPerSample == 1 ? sample[0] : sample[0] | sample[1] << 8);
             }
         return plane;
@@ -75,8 +76,11 @@ Plane turnedClockwise(Plane plane, int quarters) {
 }
 
 TestPictureContent contentWithFocus(double x, double y) {
-    return {.frameNumber = 1234, .secondsSinceStart = 61.5, .cameraLine = "AE ISO 100 1/60 EV +0.0 AF",
-            .focusPointX = x, .focusPointY = y};
+    return {.frameNumber = 1234,
+            .secondsSinceStart = 61.5,
+            .cameraLine = "AE ISO 100 1/60 EV +0.0 AF",
+            .focusPointX = x,
+            .focusPointY = y};
 }
 
 struct TurnCase {
@@ -106,8 +110,7 @@ TEST_P(TurnedTestPicture, TurningTheFrameClockwiseShowsTheUprightSceneWithTheFoc
         .paint(frame.picture(), contentWithFocus(aimed[turn.quarters][0], aimed[turn.quarters][1]));
 
     const bool portrait = turn.quarters % 2 == 1;
-    OwnedPicture upright(portrait ? frameHeight : frameWidth, portrait ? frameWidth : frameHeight,
-                         turn.bytesPerSample);
+    OwnedPicture upright(portrait ? frameHeight : frameWidth, portrait ? frameWidth : frameHeight, turn.bytesPerSample);
     TestPicturePainter().paint(upright.picture(), contentWithFocus(u, v));
 
     for (int plane = 0; plane < 3; ++plane)

@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "Support/HevcPictureDecoder.hpp"
 #include "SimulatorTestSupport.hpp"
+#include "Support/HevcPictureDecoder.hpp"
 
 namespace SimulatorTests {
 namespace {
@@ -13,9 +13,9 @@ namespace {
 using namespace UmberlinWire;
 
 TEST(SimulatorStream, AnnouncesTheStreamInOrderWithSequenceNumbersCountingUp) {
-    auto simulator = startSimulator({"--device-name", "Bench Phone", "--source-id", "bench-1", "--camera-name",
-                                     "Wide", "--fps", "25", "--bit-rate", "900000", "--nal-length", "2", "--rotation",
-                                     "90", "--sample-rate", "32000", "--channels", "3"});
+    auto simulator = startSimulator({"--device-name", "Bench Phone", "--source-id", "bench-1", "--camera-name", "Wide",
+                                     "--fps", "25", "--bit-rate", "900000", "--nal-length", "2", "--rotation", "90",
+                                     "--sample-rate", "32000", "--channels", "3"});
     WireTestClient client(simulator->waitForPort());
 
     std::vector<Message> messages;
@@ -24,9 +24,12 @@ TEST(SimulatorStream, AnnouncesTheStreamInOrderWithSequenceNumbersCountingUp) {
         ASSERT_TRUE(message) << "message " << index << " did not arrive\n" << simulator->output();
         messages.push_back(*message);
     }
-    const std::vector<MessageType> announcements = {MessageType::hello,           MessageType::videoConfiguration,
-                                                    MessageType::audioConfiguration, MessageType::videoOrientation,
-                                                    MessageType::status,          MessageType::cameraControlStatus};
+    const std::vector<MessageType> announcements = {MessageType::hello,
+                                                    MessageType::videoConfiguration,
+                                                    MessageType::audioConfiguration,
+                                                    MessageType::videoOrientation,
+                                                    MessageType::status,
+                                                    MessageType::cameraControlStatus};
     for (std::size_t index = 0; index < announcements.size(); ++index)
         EXPECT_EQ(messages[index].header.type, announcements[index]) << "announcement " << index;
     for (std::size_t index = 0; index < messages.size(); ++index)
@@ -68,9 +71,9 @@ class SimulatorPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(SimulatorPicture, KeyFramesDecodeToAnOrientedPictureOfTheConfiguredSize) {
     const PictureCase& picture = GetParam();
-    auto simulator = startSimulator({"--size", picture.size, "--bit-depth", std::to_string(picture.bitDepth),
-                                     "--nal-length", std::to_string(picture.nalUnitHeaderLength),
-                                     "--keyframe-interval", "5"});
+    auto simulator =
+        startSimulator({"--size", picture.size, "--bit-depth", std::to_string(picture.bitDepth), "--nal-length",
+                        std::to_string(picture.nalUnitHeaderLength), "--keyframe-interval", "5"});
     WireTestClient client(simulator->waitForPort());
     const auto configurationMessage = client.nextMessageOfType(MessageType::videoConfiguration);
     ASSERT_TRUE(configurationMessage) << simulator->output();
@@ -85,7 +88,8 @@ TEST_P(SimulatorPicture, KeyFramesDecodeToAnOrientedPictureOfTheConfiguredSize) 
     ASSERT_TRUE(frames[0].header.flags.contains(Flags::keyFrame)) << "the stream must start with a key frame";
     EXPECT_FALSE(frames[1].header.flags.contains(Flags::keyFrame));
     for (std::size_t index = 1; index < frames.size(); ++index)
-        EXPECT_GT(frames[index].header.presentationTimeNanoseconds, frames[index - 1].header.presentationTimeNanoseconds);
+        EXPECT_GT(frames[index].header.presentationTimeNanoseconds,
+                  frames[index - 1].header.presentationTimeNanoseconds);
     // Pictures may be skipped under load, but key frames still come every five encoded frames.
     EXPECT_TRUE(frames[5].header.flags.contains(Flags::keyFrame));
 
@@ -103,7 +107,8 @@ TEST_P(SimulatorPicture, KeyFramesDecodeToAnOrientedPictureOfTheConfiguredSize) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SimulatorPicture,
-                         testing::Values(PictureCase{"320x240", 320, 240, 8, 4}, PictureCase{"352x288", 352, 288, 10, 3},
+                         testing::Values(PictureCase{"320x240", 320, 240, 8, 4},
+                                         PictureCase{"352x288", 352, 288, 10, 3},
                                          PictureCase{"256x144", 256, 144, 8, 2}),
                          [](const auto& info) { return "Case" + std::to_string(info.index); });
 
@@ -169,8 +174,9 @@ TEST(SimulatorStream, AudioFramesCarryTheConfiguredFormatOnTheVideoClockPlusTheO
     for (std::size_t index = 0; index < audio.size(); ++index) {
         EXPECT_EQ(audio[index].payload.size(), 640u * 3 * 2) << "20 ms of 3-channel 16-bit audio";
         if (index > 0) {
-            EXPECT_EQ(audio[index].header.presentationTimeNanoseconds - audio[index - 1].header.presentationTimeNanoseconds,
-                      packetNanoseconds);
+            EXPECT_EQ(
+                audio[index].header.presentationTimeNanoseconds - audio[index - 1].header.presentationTimeNanoseconds,
+                packetNanoseconds);
         }
     }
     // Audio and video share one clock: without the offset, the first audio sample sits exactly
@@ -182,7 +188,7 @@ TEST(SimulatorStream, AudioFramesCarryTheConfiguredFormatOnTheVideoClockPlusTheO
 }
 
 CameraControlCommand emptyCommand() {
-    return CameraControlCommand{false, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+    return CameraControlCommand{false,        std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                                 std::nullopt, std::nullopt, std::nullopt, std::nullopt};
 }
 
@@ -212,9 +218,8 @@ TEST(SimulatorStream, CommandsChangeTheReportedCameraStateWithinItsCapabilities)
     exposure.exposureDurationSeconds = 1.0 / 250.0;
     exposure.exposureBiasEV = -20;
     client.sendCommand(exposure);
-    const auto manual = waitForCameraStatus(client, [&](const CameraControlStatus& status) {
-        return status.state.iso == *capabilities.maximumISO;
-    });
+    const auto manual = waitForCameraStatus(
+        client, [&](const CameraControlStatus& status) { return status.state.iso == *capabilities.maximumISO; });
     ASSERT_TRUE(manual) << simulator->output();
     EXPECT_EQ(manual->state.exposureMode, CameraExposureMode::manual);
     EXPECT_DOUBLE_EQ(manual->state.exposureDurationSeconds, 1.0 / 250.0);
@@ -288,7 +293,8 @@ TEST(SimulatorStream, SkipsUnreadableCommandsAndDropsAClientThatSendsNoProtocol)
         const std::string garbage = "GET / HTTP/1.1\r\nHost: phone\r\n\r\n";
         client.sendRaw(ByteView(reinterpret_cast<const std::uint8_t*>(garbage.data()), garbage.size()));
         EXPECT_TRUE(client.waitForClose(5s)) << simulator->output();
-        EXPECT_TRUE(simulator->waitForLine("client sent an invalid stream: The stream does not contain an Umberlin packet."))
+        EXPECT_TRUE(
+            simulator->waitForLine("client sent an invalid stream: The stream does not contain an Umberlin packet."))
             << simulator->output();
     }
     WireTestClient next(port);

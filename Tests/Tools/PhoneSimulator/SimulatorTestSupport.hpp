@@ -15,8 +15,8 @@ namespace SimulatorTests {
 
 // Starts the simulator on 127.0.0.1 with a free port, 320x240 and no DNS-SD, plus `extra`.
 inline std::unique_ptr<SimulatorProcess> startSimulator(const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> arguments = {"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size",
-                                          "320x240"};
+    std::vector<std::string> arguments = {"--no-advertise", "--address", "127.0.0.1", "--port", "0",
+                                          "--size",         "320x240"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return std::make_unique<SimulatorProcess>(arguments);
 }

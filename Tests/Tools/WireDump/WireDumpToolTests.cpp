@@ -29,7 +29,7 @@ class WireDumpTool : public testing::Test {
 protected:
     void SetUp() override {
         directory_ = fs::temp_directory_path() / ("wire-dump-" + std::to_string(::getpid()) + "-" +
-                                                 testing::UnitTest::GetInstance()->current_test_info()->name());
+                                                  testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(directory_);
     }
     void TearDown() override { fs::remove_all(directory_); }
@@ -65,11 +65,18 @@ TEST_F(WireDumpTool, PrintsOneLinePerMessageWithRecordsOrDecodeErrors) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.errors, "");
     ASSERT_EQ(result.lines.size(), 13u);
-    EXPECT_EQ(result.lines[0].rfind(R"({"type":"hello","flags":0,"payloadLength":170,"presentationTimeNanoseconds":0,"sequenceNumber":0,"record":{)", 0), 0u)
+    EXPECT_EQ(
+        result.lines[0].rfind(
+            R"({"type":"hello","flags":0,"payloadLength":170,"presentationTimeNanoseconds":0,"sequenceNumber":0,"record":{)",
+            0),
+        0u)
         << result.lines[0];
-    EXPECT_EQ(result.lines[6], R"({"type":"videoFrame","flags":1,"payloadLength":8,"presentationTimeNanoseconds":1000000000,"sequenceNumber":6})");
-    EXPECT_EQ(result.lines[12],
-              R"({"type":"status","flags":0,"payloadLength":21,"presentationTimeNanoseconds":0,"sequenceNumber":12,"decodeError":"DeviceStatus.batteryState is missing."})");
+    EXPECT_EQ(
+        result.lines[6],
+        R"({"type":"videoFrame","flags":1,"payloadLength":8,"presentationTimeNanoseconds":1000000000,"sequenceNumber":6})");
+    EXPECT_EQ(
+        result.lines[12],
+        R"({"type":"status","flags":0,"payloadLength":21,"presentationTimeNanoseconds":0,"sequenceNumber":12,"decodeError":"DeviceStatus.batteryState is missing."})");
     EXPECT_EQ(run(sampleStream(), true).lines, result.lines);
 }
 
