@@ -51,11 +51,14 @@ template <typename Condition> bool waitFor(Condition condition, std::chrono::mil
     return true;
 }
 
+// The writer's own sentence for what failed, with the system's reason beneath it.
 void expectUnderlyingPosixError(const std::optional<UmberlinPlatform::MovieWriterError>& error, std::int64_t code,
-                                int errorNumber) {
+                                const std::string& description, int errorNumber) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, UmberlinPlatform::movieWriterErrorDomain);
     EXPECT_EQ(error->code, code);
+    EXPECT_EQ(error->localizedDescription, description);
+    EXPECT_EQ(error->localizedFailureReason, std::string(std::strerror(errorNumber)) + ".");
     ASSERT_TRUE(error->underlyingError);
     EXPECT_EQ(error->underlyingError->domain, UmberlinPlatform::posixErrorDomain);
     EXPECT_EQ(error->underlyingError->code, errorNumber);
@@ -70,7 +73,8 @@ TEST(MovieWriterFaults, AMissingFolderFailsToStartWithTheSystemsReason) {
     writer->addAudioInput({pcmFormat(48000, 2), {48000, 2, 192000}});
     EXPECT_FALSE(writer->startWriting());
     EXPECT_EQ(writer->status(), MovieWriterStatus::failed);
-    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile, ENOENT);
+    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile,
+                               "The movie file could not be created.", ENOENT);
 }
 
 TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClosesTheFile) {
@@ -205,7 +209,8 @@ TEST_F(MovieWriterFaultsInNamespace, AReadOnlyFolderFailsToStart) {
     writer->addVideoInput({video.format, {}});
     writer->addAudioInput({pcmFormat(48000, 2), {48000, 2, 192000}});
     EXPECT_FALSE(writer->startWriting());
-    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile, EROFS);
+    expectUnderlyingPosixError(writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotCreateFile,
+                               "The movie file could not be created.", EROFS);
 }
 
 TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFile) {
@@ -229,7 +234,8 @@ TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFi
     EXPECT_FALSE(finishWriter(writer, Media::MediaTime::make(2, 1), 10s) &&
                  writer.writer->status() == MovieWriterStatus::completed);
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::failed);
-    expectUnderlyingPosixError(writer.writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotWriteFile, ENOSPC);
+    expectUnderlyingPosixError(writer.writer->error(), UmberlinPlatform::MovieWriterErrorCode::cannotWriteFile,
+                               "The movie file could not be written.", ENOSPC);
     EXPECT_TRUE(waitFor([&] { return openDescriptorsFor(path) == 0; }));
 }
 

@@ -174,6 +174,23 @@ TEST(MovieWriterFile, ShortLengthPrefixesAreKeptAndThreeByteOnesWidened) {
     }
 }
 
+TEST(MovieWriterFile, VideoTheTrackCannotHoldIsRefusedAndNeverWritten) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeVideo(smallPicture(), 2);
+    UmberlinTools::HevcEncoderSettings otherSize = smallPicture();
+    otherSize.width = 64;
+    otherSize.height = 48;
+    const EncodedVideo other = encodeVideo(otherSize, 3);
+    const std::filesystem::path path = folder.path / "refused.mov";
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
+    ASSERT_TRUE(writer.video->append(video.frames[0]));
+    EXPECT_FALSE(writer.video->append(video.frames[0])) << "a decode time equal to the previous one";
+    EXPECT_FALSE(writer.video->append(other.frames[2])) << "a later frame in another format";
+    EXPECT_TRUE(writer.video->append(video.frames[1]));
+    ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(2, framesPerSecond)));
+    EXPECT_EQ(videoPacketChecksums(path), (std::vector{md5Hex(video.accessUnits[0]), md5Hex(video.accessUnits[1])}));
+}
+
 TEST(MovieWriterFile, AnExistingFileIsOverwritten) {
     ScratchFolder folder;
     const EncodedVideo video = encodeVideo(smallPicture(), framesPerSecond);
