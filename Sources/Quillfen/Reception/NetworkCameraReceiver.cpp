@@ -7,6 +7,7 @@
 #include "Log/DiagnosticLog.hpp"
 #include "Network/AvahiServiceBrowser.hpp"
 #include "Network/TcpConnection.hpp"
+#include "Session/PlatformWords.hpp"
 
 namespace Quillfen {
 
@@ -20,12 +21,6 @@ using UmberlinPlatform::ServiceBrowser;
 
 namespace {
 
-constexpr const char* timeoutMessage =
-    "The phone was discovered, but its connection timed out. macOS may be blocking Local Network access even "
-    "when its switch appears on. Quit Umberlin Rezuvidodo, turn that switch off and back on, then reopen the app.";
-constexpr const char* localNetworkDeniedMessage =
-    "macOS blocked Local Network access. Quit Umberlin Rezuvidodo, turn its access off and back on in System "
-    "Settings \u203A Privacy & Security \u203A Local Network, then reopen it.";
 // Only when the network layer reports a failure without saying what it was.
 constexpr const char* unexplainedConnectionFailure = "The connection to the phone failed.";
 constexpr const char* unexplainedBrowserFailure = "Looking for phones on the network failed.";
@@ -191,15 +186,16 @@ void NetworkCameraReceiver::scheduleConnectionTimeout(const NetworkCameraService
 
 void NetworkCameraReceiver::handleConnectionTimeout(const NetworkCameraService& service) {
     if (state_.kind() != State::Kind::connecting) return;
-    logLine("[Umberlin stream] Connection to " + service.name + " timed out: " + timeoutMessage);
-    setState(State::failed(timeoutMessage));
+    const std::string message(platformWords().connectionTimedOut);
+    logLine("[Umberlin stream] Connection to " + service.name + " timed out: " + message);
+    setState(State::failed(message));
     disconnectOnQueue(false);
 }
 
 std::string NetworkCameraReceiver::connectionFailureDescription(const std::optional<NetworkError>& error) const {
     const auto path = connection_ ? connection_->currentPath() : std::nullopt;
     if (path && path->unsatisfiedReason == UmberlinPlatform::UnsatisfiedReason::localNetworkDenied) {
-        return localNetworkDeniedMessage;
+        return std::string(platformWords().localNetworkDenied);
     }
     return error ? error->localizedDescription : unexplainedConnectionFailure;
 }

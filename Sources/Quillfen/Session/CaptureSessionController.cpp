@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Session/CameraExposurePresets.hpp"
+#include "Session/PlatformWords.hpp"
 
 namespace Quillfen {
 
@@ -192,7 +193,8 @@ void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::
             break;
         case Kind::failed:
             streamRecorder_->stop();
-            assign(localNetworkAccessDenied_, state.text().find("Local Network") != std::string::npos,
+            assign(localNetworkAccessDenied_,
+                   state.text().find(platformWords().localNetworkBlockedMarker) != std::string::npos,
                    &CaptureSessionController::localNetworkAccessDeniedChanged);
             assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
             streamDescription_.reset();
@@ -397,7 +399,7 @@ std::string CaptureSessionController::transportWord() const {
 std::string CaptureSessionController::statusModeLabel() const {
     using Kind = NetworkVideoRecorder::State::Kind;
     if (recordingState_.kind() == Kind::waitingForKeyFrame || recordingState_.kind() == Kind::recording)
-        return "Recording to Mac \u00B7 video + phone audio";
+        return std::string(platformWords().recordingModeLabel);
     if (!selectedSourceKind()) return "Waiting for Umberlin Capture";
     return "Direct camera over " + transportWord() +
            (phoneAudioAvailable_ ? " \u00B7 phone audio ready" : " \u00B7 waiting for phone audio");

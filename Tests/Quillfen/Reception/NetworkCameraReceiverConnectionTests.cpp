@@ -4,6 +4,7 @@
 
 #include "Dispatch/ThreadSerialQueue.hpp"
 #include "Reception/NetworkCameraReceiverHarness.hpp"
+#include "Session/PlatformWords.hpp"
 
 namespace Quillfen::Testing {
 namespace {
@@ -15,12 +16,8 @@ using UmberlinPlatform::NetworkError;
 using UmberlinPlatform::NetworkPath;
 using UmberlinPlatform::UnsatisfiedReason;
 
-const std::string timeoutMessage =
-    "The phone was discovered, but its connection timed out. macOS may be blocking Local Network access even "
-    "when its switch appears on. Quit Umberlin Rezuvidodo, turn that switch off and back on, then reopen the app.";
-const std::string localNetworkMessage =
-    "macOS blocked Local Network access. Quit Umberlin Rezuvidodo, turn its access off and back on in System "
-    "Settings \u203A Privacy & Security \u203A Local Network, then reopen it.";
+const std::string timeoutMessage(platformWords().connectionTimedOut);
+const std::string localNetworkMessage(platformWords().localNetworkDenied);
 
 const NetworkError refused{111, "Connection refused."};
 

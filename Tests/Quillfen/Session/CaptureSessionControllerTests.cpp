@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Session/CaptureSessionHarness.hpp"
+#include "Session/PlatformWords.hpp"
 
 namespace Quillfen::Testing {
 namespace {
@@ -84,12 +85,14 @@ TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
     EXPECT_EQ(controller.statusModeLabel(), "Direct camera over USB \u00B7 phone audio ready");
     EXPECT_EQ(window.renderer->keyFrames, 1);
 
-    // A failure names the transport and keeps the text; "Local Network" flags the permission.
+    // A failure names the transport and keeps the text; the local-network sentence flags the
+    // permission.
+    const std::string blocked(platformWords().localNetworkDenied);
     auto& connection = window.receiver.connections.latest();
     connection.reportState(UmberlinPlatform::ConnectionState::failed(
-        UmberlinPlatform::NetworkError{.code = 1, .localizedDescription = "macOS blocked Local Network access."}));
+        UmberlinPlatform::NetworkError{.code = 1, .localizedDescription = blocked}));
     settle();
-    EXPECT_EQ(controller.message(), "USB camera error: macOS blocked Local Network access.");
+    EXPECT_EQ(controller.message(), "USB camera error: " + blocked);
     EXPECT_TRUE(controller.localNetworkAccessDenied());
     EXPECT_FALSE(controller.isRunning());
     EXPECT_FALSE(controller.connectedDeviceName());
@@ -149,7 +152,7 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     EXPECT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::waitingForKeyFrame);
     EXPECT_EQ(controller.recordingStatusLabel(), "ARMED");
     EXPECT_EQ(controller.recordingMessage(), "Waiting for the next keyframe\u2026");
-    EXPECT_EQ(controller.statusModeLabel(), "Recording to Mac \u00B7 video + phone audio");
+    EXPECT_EQ(controller.statusModeLabel(), platformWords().recordingModeLabel);
     EXPECT_FALSE(controller.canStartRecording());
 
     deliverKeyFrame(window, 2'000'000'000);
