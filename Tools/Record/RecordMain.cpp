@@ -5,10 +5,11 @@
 
 #include <iostream>
 
-#include "DiscardingVideoRenderer.hpp"
+#include "Reception/DiscardingVideoRenderer.hpp"
 #include "RecordOptions.hpp"
 #include "RecordSession.hpp"
 #include "Session/AppIdentity.hpp"
+#include "Session/CaptureSessionParts.hpp"
 #include "StopSignalNotifier.hpp"
 
 int main(int argc, char** argv) {
@@ -28,12 +29,8 @@ int main(int argc, char** argv) {
 
     const auto postToMain = Quillfen::qtPostToMain();
     Quillfen::CaptureSessionRegistry registry(postToMain);
-    auto controller = std::make_shared<Quillfen::CaptureSessionController>(Quillfen::CaptureSessionControllerParts{
-        .receiver = Quillfen::NetworkCameraReceiver::make(),
-        .renderer = std::make_shared<UmberlinRecord::DiscardingVideoRenderer>(),
-        .recorder = Quillfen::NetworkVideoRecorder::create(Quillfen::systemNetworkVideoRecorderPorts()),
-        .postToMain = postToMain,
-    });
+    auto controller = std::make_shared<Quillfen::CaptureSessionController>(
+        Quillfen::makeSystemCaptureSessionParts(std::make_shared<Quillfen::DiscardingVideoRenderer>(), postToMain));
 
     UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry,
                                           defaults);
