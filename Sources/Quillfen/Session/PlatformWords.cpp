@@ -26,6 +26,8 @@ constexpr PlatformWords words{
     .localNetworkSettingsHelp = "Open Local Network privacy settings",
     .localNetworkSettingsURL = "x-apple.systempreferences:com.apple.preference.security?Privacy_LocalNetwork",
     .revealRecordingHelp = "Show the last recording in Finder",
+    .settingsWindowTitle = "Settings",
+    .settingsMenuItem = "Settings\u2026",
 };
 
 // Control, Option, Shift, Command: the order of the system's menus.
@@ -56,6 +58,8 @@ constexpr PlatformWords words{
     .localNetworkSettingsHelp = "",
     .localNetworkSettingsURL = "",
     .revealRecordingHelp = "Show the last recording in the file manager",
+    .settingsWindowTitle = "Preferences",
+    .settingsMenuItem = "Preferences\u2026",
 };
 
 // Ctrl, Alt, Shift, Meta: the order in which Qt names a key sequence.

@@ -29,6 +29,10 @@ struct PlatformWords {
     std::string_view localNetworkSettingsURL;
     // The reveal-the-last-recording button's help text, before its shortcut.
     std::string_view revealRecordingHelp;
+    // The window with the application's settings (the default recording folder), and its
+    // menu item.
+    std::string_view settingsWindowTitle;
+    std::string_view settingsMenuItem;
 };
 
 const PlatformWords& platformWords();

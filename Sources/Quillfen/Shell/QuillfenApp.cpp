@@ -1,0 +1,96 @@
+#include "Shell/QuillfenApp.hpp"
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "Session/AppIdentity.hpp"
+#include "Session/PlatformWords.hpp"
+#include "Shell/AppResources.hpp"
+#include "Shell/MonitorWindow.hpp"
+#include "Shell/QtRecordingFolderPicker.hpp"
+#include "Shell/RecordingSettingsView.hpp"
+#include "Shell/UserManualView.hpp"
+
+namespace Quillfen {
+namespace {
+
+// A top-level window holding `content`, deleted when closed.
+QWidget* makeWindow(QWidget* content, const QString& title) {
+    auto* window = new QWidget;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    content->setParent(window);
+    layout->addWidget(content);
+    return window;
+}
+
+void bringForward(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+QuillfenApp::QuillfenApp(QSettings& defaults, SessionPartsFactory makeSessionParts, QObject* parent)
+    : QObject(parent),
+      defaults_(defaults),
+      makeSessionParts_(std::move(makeSessionParts)),
+      sessionRegistry_(qtPostToMain()),
+      defaultRecordingDestination_(
+          std::make_unique<RecordingDestinationStore>(defaults, std::make_shared<QtRecordingFolderPicker>())) {}
+
+QuillfenApp::~QuillfenApp() {
+    // Windows first: their contents observe the registry and the default folder.
+    for (const auto& window : monitorWindows_) delete window.data();
+    delete settingsWindow_.data();
+    delete userManualWindow_.data();
+}
+
+std::vector<MonitorWindow*> QuillfenApp::monitorWindows() const {
+    std::vector<MonitorWindow*> open;
+    for (const auto& window : monitorWindows_)
+        if (window) open.push_back(window.data());
+    return open;
+}
+
+MonitorWindow* QuillfenApp::openMonitorWindow() {
+    std::erase_if(monitorWindows_, [](const QPointer<MonitorWindow>& window) { return window.isNull(); });
+    auto* window = new MonitorWindow(
+        *this, MonitorWindowServices{sessionRegistry_, *defaultRecordingDestination_, defaults_, makeSessionParts_});
+    monitorWindows_.emplace_back(window);
+    window->show();
+    return window;
+}
+
+void QuillfenApp::showSettings() {
+    if (!settingsWindow_) {
+        settingsWindow_ = makeWindow(new RecordingSettingsView(sessionRegistry_, *defaultRecordingDestination_),
+                                     QString::fromUtf8(platformWords().settingsWindowTitle));
+        settingsWindow_->resize(RecordingSettingsView::preferredWidth, RecordingSettingsView::preferredHeight);
+    }
+    bringForward(settingsWindow_);
+}
+
+void QuillfenApp::showUserManual() {
+    if (!userManualWindow_) {
+        userManualWindow_ =
+            makeWindow(new UserManualView(AppResources::userManualURL()), QString::fromUtf8(userManualTitle));
+        userManualWindow_->setObjectName("user-manual");
+        userManualWindow_->resize(userManualWidth, userManualHeight);
+    }
+    bringForward(userManualWindow_);
+}
+
+void QuillfenApp::requestQuit() {
+    if (isQuitting_) return;
+    isQuitting_ = true;
+    if (!sessionRegistry_.requiresRecordingFinalization()) return terminationApproved();
+    sessionRegistry_.stopAll([this] { emit terminationApproved(); });
+}
+
+}  // namespace Quillfen

@@ -1,0 +1,69 @@
+#pragma once
+// The application: any number of monitor windows (one opens at start), the Settings window
+// with the default recording folder, the manual window, and quitting only once every movie
+// being written has been finalised.
+//
+// Main thread only.
+
+#include <QObject>
+#include <QPointer>
+#include <QSettings>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "Recording/RecordingDestinationStore.hpp"
+#include "Session/CaptureSessionRegistry.hpp"
+#include "Shell/MonitorWindowServices.hpp"
+
+namespace Quillfen {
+
+class MonitorWindow;
+
+class QuillfenApp : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* userManualTitle = "Umberlin Rezuvidodo User Manual";
+    static constexpr int userManualWidth = 1120;
+    static constexpr int userManualHeight = 760;
+
+    // `defaults` (the user defaults) must outlive the application. Opens no window yet.
+    QuillfenApp(QSettings& defaults, SessionPartsFactory makeSessionParts, QObject* parent = nullptr);
+    ~QuillfenApp() override;
+
+    CaptureSessionRegistry& sessionRegistry() { return sessionRegistry_; }
+    RecordingDestinationStore& defaultRecordingDestination() { return *defaultRecordingDestination_; }
+    // The open monitor windows, oldest first.
+    std::vector<MonitorWindow*> monitorWindows() const;
+    // The manual window, when it is open.
+    QWidget* userManualWindow() const { return userManualWindow_; }
+    QWidget* settingsWindow() const { return settingsWindow_; }
+
+public slots:
+    MonitorWindow* openMonitorWindow();
+    // Opens the Settings window, or brings it forward.
+    void showSettings();
+    // Opens the manual window, or brings it forward.
+    void showUserManual();
+    // Quits at once when no window is armed, recording or finalising; otherwise stops every
+    // session and quits once every recorder has come to rest.
+    void requestQuit();
+
+signals:
+    // The application may end now (the event loop should quit).
+    void terminationApproved();
+
+private:
+    QSettings& defaults_;
+    SessionPartsFactory makeSessionParts_;
+    CaptureSessionRegistry sessionRegistry_;
+    std::unique_ptr<RecordingDestinationStore> defaultRecordingDestination_;
+    std::vector<QPointer<MonitorWindow>> monitorWindows_;
+    QPointer<QWidget> settingsWindow_;
+    QPointer<QWidget> userManualWindow_;
+    bool isQuitting_ = false;
+};
+
+}  // namespace Quillfen
