@@ -1,0 +1,75 @@
+#include "Video/HevcDecodingLayer.hpp"
+
+#include <cmath>
+
+namespace Video {
+namespace {
+
+bool isKeyFrame(const Media::SampleBuffer& sample) {
+    const auto* attachments = sample.sampleAttachments();
+    return attachments == nullptr || attachments->empty() || !attachments->front().notSync.value_or(false);
+}
+
+std::int64_t presentationTimeNanoseconds(const Media::SampleBuffer& sample) {
+    const Media::MediaTime time = sample.presentationTimeStamp();
+    if (!time.isValid()) return 0;
+    if (time.timeScale == 1'000'000'000) return time.value;
+    return std::llround(time.seconds() * 1e9);
+}
+
+bool sameFormat(const std::shared_ptr<const Media::VideoFormatDescription>& left,
+                const std::shared_ptr<const Media::VideoFormatDescription>& right) {
+    return left == right || (left && right && *left == *right);
+}
+
+}  // namespace
+
+HevcDecodingLayer::HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen) : screen_(std::move(screen)) {}
+
+void HevcDecodingLayer::enqueue(const Media::SampleBufferRef& sample) {
+    if (status_ == DecodingStatus::failed || requiresFlush_ || !sample) return;
+    const bool keyFrame = isKeyFrame(*sample);
+    const auto format = sample->videoFormatDescription();
+    if (!decoder_ || !sameFormat(format, format_)) {
+        if (!keyFrame) {
+            requiresFlush_ = decoder_ != nullptr;
+            return;
+        }
+        if (!openDecoder(format)) {
+            status_ = DecodingStatus::failed;
+            return;
+        }
+    }
+    if (awaitingKeyFrame_ && !keyFrame) return;
+    awaitingKeyFrame_ = false;
+
+    pictures_.clear();
+    if (!decoder_->decode(sample->dataBuffer()->bytes(), presentationTimeNanoseconds(*sample), pictures_)) {
+        status_ = DecodingStatus::failed;
+        return;
+    }
+    for (auto& picture : pictures_) screen_->deliver(std::move(picture));
+    if (!pictures_.empty()) status_ = DecodingStatus::rendering;
+}
+
+bool HevcDecodingLayer::openDecoder(const std::shared_ptr<const Media::VideoFormatDescription>& format) {
+    decoder_.reset();
+    format_ = format;
+    awaitingKeyFrame_ = true;
+    if (format) decoder_ = HevcDecoder::open(format->decoderConfigurationRecord());
+    return decoder_ != nullptr;
+}
+
+void HevcDecodingLayer::flush() {
+    if (decoder_) decoder_->flush();
+    status_ = DecodingStatus::unknown;
+    requiresFlush_ = false;
+    awaitingKeyFrame_ = true;
+}
+
+void HevcDecodingLayer::flushAndRemoveImage() {
+    flush();
+    screen_->deliver(nullptr);
+}
+
+}  // namespace Video

@@ -1,0 +1,42 @@
+// The real decoding display surface: libavcodec decodes on the calling thread (the preview's
+// decoding queue) and every picture goes to the screen through a one-slot mailbox.
+//
+// A decoder opens with the first key frame and its format; a key frame whose format differs
+// (new parameter sets) opens a new one. Without a key frame since the last flush or opening,
+// delta frames are dropped instead of being decoded into pictures with missing references.
+// A delta frame whose format differs cannot be decoded at all: the layer then requires a flush.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Media/VideoFormatDescription.hpp"
+#include "Video/HevcDecoder.hpp"
+#include "Video/VideoDecodingLayer.hpp"
+#include "Video/VideoFrameMailbox.hpp"
+
+namespace Video {
+
+class HevcDecodingLayer final : public VideoDecodingLayer {
+public:
+    explicit HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen);
+
+    DecodingStatus status() const override { return status_; }
+    bool requiresFlushToResumeDecoding() const override { return requiresFlush_; }
+    void enqueue(const Media::SampleBufferRef& sample) override;
+    void flush() override;
+    void flushAndRemoveImage() override;
+
+private:
+    bool openDecoder(const std::shared_ptr<const Media::VideoFormatDescription>& format);
+
+    std::shared_ptr<VideoFrameMailbox> screen_;
+    std::shared_ptr<const Media::VideoFormatDescription> format_;
+    std::unique_ptr<HevcDecoder> decoder_;
+    DecodingStatus status_ = DecodingStatus::unknown;
+    bool requiresFlush_ = false;
+    bool awaitingKeyFrame_ = true;
+    std::vector<DecodedVideoFrameRef> pictures_;
+};
+
+}  // namespace Video

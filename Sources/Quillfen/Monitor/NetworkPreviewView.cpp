@@ -1,0 +1,71 @@
+#include "Monitor/NetworkPreviewView.hpp"
+
+#include <QMetaObject>
+
+#include "Monitor/PreviewRasterCanvas.hpp"
+
+namespace Quillfen::Monitor {
+
+NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent)
+    : QWidget(parent), renderer_(std::move(renderer)) {
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    canvas_ = new PreviewRasterCanvas(*this);
+
+    // The mailbox calls the waker on the decoding thread; it only posts the collection here.
+    renderer_->frameMailbox().setWaker(this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { collectFrame(); }, Qt::QueuedConnection);
+    });
+    collectFrame();  // a picture delivered before this view existed
+}
+
+NetworkPreviewView::~NetworkPreviewView() { renderer_->frameMailbox().removeWaker(this); }
+
+void NetworkPreviewView::collectFrame() {
+    auto content = renderer_->frameMailbox().collect();
+    if (!content) return;
+    frame_ = std::move(*content);
+    frameWasDrawn_ = false;
+    canvas_->update();
+}
+
+void NetworkPreviewView::didDraw() {
+    if (!frame_ || frameWasDrawn_) return;
+    frameWasDrawn_ = true;
+    emit frameDrawn(frame_->presentationTimeNanoseconds());
+}
+
+PreviewLayout NetworkPreviewView::layoutFor(QSizeF size) const {
+    return layoutPreview(size, frame_ ? QSize(frame_->width(), frame_->height()) : QSize(), orientation_);
+}
+
+void NetworkPreviewView::setRotation(MonitorRotation rotation) {
+    auto orientation = orientation_;
+    orientation.rotation = rotation;
+    changeOrientation(orientation);
+}
+
+void NetworkPreviewView::setHorizontallyMirrored(bool mirrored) {
+    auto orientation = orientation_;
+    orientation.isHorizontallyMirrored = mirrored;
+    changeOrientation(orientation);
+}
+
+void NetworkPreviewView::setVerticallyMirrored(bool mirrored) {
+    auto orientation = orientation_;
+    orientation.isVerticallyMirrored = mirrored;
+    changeOrientation(orientation);
+}
+
+void NetworkPreviewView::changeOrientation(const PreviewOrientation& orientation) {
+    orientation_ = orientation;
+    canvas_->update();
+}
+
+void NetworkPreviewView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    canvas_->setGeometry(rect());
+}
+
+}  // namespace Quillfen::Monitor

@@ -1,0 +1,59 @@
+#pragma once
+// NetworkPreviewView: shows the renderer's pictures, aspect-fitted on black, turned by the
+// phone's rotation and mirrored by the user's choice, all at once and without animation.
+// It draws through OpenGL (the planes uploaded as textures, converted in a shader) and,
+// where OpenGL cannot be had (Qt's offscreen platform, a remote session without it),
+// through the CPU. Collects pictures from the renderer's frame mailbox when woken; a new
+// view of the same renderer takes the pictures over from the old one.
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+#include "Monitor/NetworkVideoRenderer.hpp"
+#include "Monitor/PreviewLayout.hpp"
+#include "Video/DecodedVideoFrame.hpp"
+
+namespace Quillfen::Monitor {
+
+class NetworkPreviewView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent = nullptr);
+    ~NetworkPreviewView() override;
+
+    MonitorRotation rotation() const { return orientation_.rotation; }
+    bool isHorizontallyMirrored() const { return orientation_.isHorizontallyMirrored; }
+    bool isVerticallyMirrored() const { return orientation_.isVerticallyMirrored; }
+    // Each takes effect at the next paint.
+    void setRotation(MonitorRotation rotation);
+    void setHorizontallyMirrored(bool mirrored);
+    void setVerticallyMirrored(bool mirrored);
+
+    // For the drawing child: what to draw (no frame: black) and where.
+    const Video::DecodedVideoFrameRef& frame() const { return frame_; }
+    PreviewLayout layoutFor(QSizeF size) const;
+    // The drawing child calls this after each paint.
+    void didDraw();
+
+signals:
+    // Once per picture, after it was first drawn (for latency measurements).
+    void frameDrawn(qint64 presentationTimeNanoseconds);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void collectFrame();
+    void changeOrientation(const PreviewOrientation& orientation);
+
+    std::shared_ptr<NetworkVideoRenderer> renderer_;
+    PreviewOrientation orientation_;
+    Video::DecodedVideoFrameRef frame_;
+    bool frameWasDrawn_ = true;  // frameDrawn was sent for frame_
+    QWidget* canvas_ = nullptr;
+};
+
+}  // namespace Quillfen::Monitor

@@ -1,0 +1,41 @@
+#pragma once
+// NetworkVideoRenderer: the window's live preview behind the session controller's renderer
+// port. Frames are decoded on a queue of the renderer's own (label ending ".video-decoder"),
+// never on the receiver's queue or the main thread; the pictures reach the screen through the
+// renderer's frame mailbox, which the window's NetworkPreviewView collects from.
+
+#include <memory>
+
+#include "Dispatch/SerialQueue.hpp"
+#include "Reception/NetworkVideoRenderer.hpp"
+#include "Video/VideoDecodingLayer.hpp"
+#include "Video/VideoFrameMailbox.hpp"
+
+namespace Quillfen::Monitor {
+
+class NetworkVideoRenderer final : public Quillfen::NetworkVideoRenderer {
+public:
+    // The real renderer: libavcodec on a decoding thread of its own.
+    static std::shared_ptr<NetworkVideoRenderer> create();
+
+    // `layer` is only used on `decodingQueue`; it delivers its pictures to `frames`.
+    NetworkVideoRenderer(std::shared_ptr<UmberlinPlatform::SerialQueue> decodingQueue,
+                         std::shared_ptr<Video::VideoDecodingLayer> layer,
+                         std::shared_ptr<Video::VideoFrameMailbox> frames);
+
+    // After a decoder failure, or when the layer needs a flush to go on, the layer is flushed
+    // and decoding restarts at the next key frame: delta frames up to it are dropped.
+    void enqueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) override;
+    // Flushes the layer and removes the picture on screen.
+    void flush() override;
+
+    Video::VideoFrameMailbox& frameMailbox() { return *frames_; }
+
+private:
+    // Declared first, so released last: once the layer is gone, queued work finds nothing.
+    std::shared_ptr<UmberlinPlatform::SerialQueue> decodingQueue_;
+    std::shared_ptr<Video::VideoFrameMailbox> frames_;
+    std::shared_ptr<Video::VideoDecodingLayer> layer_;
+};
+
+}  // namespace Quillfen::Monitor
