@@ -1,16 +1,46 @@
 #include "Monitor/NetworkPreviewView.hpp"
 
+#include <QGuiApplication>
 #include <QMetaObject>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
 
+#include "Monitor/PreviewOpenGlCanvas.hpp"
 #include "Monitor/PreviewRasterCanvas.hpp"
 
 namespace Quillfen::Monitor {
+namespace {
 
-NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent)
-    : QWidget(parent), renderer_(std::move(renderer)) {
-    setAutoFillBackground(false);
+// Qt's offscreen platform has no OpenGL widgets (they crash there); elsewhere OpenGL is usable
+// when a context can be made current, which the first view finds out for all.
+bool openGlIsUsable() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal" || platform == "vnc") return false;
+    static const bool usable = [] {
+        QOpenGLContext context;
+        if (!context.create()) return false;
+        QOffscreenSurface surface;
+        surface.setFormat(context.format());
+        surface.create();
+        if (!surface.isValid() || !context.makeCurrent(&surface)) return false;
+        context.doneCurrent();
+        return true;
+    }();
+    return usable;
+}
+
+}  // namespace
+
+NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent, Drawing drawing)
+    : QWidget(parent),
+      renderer_(std::move(renderer)),
+      drawsWithOpenGl_(drawing == Drawing::openGl || (drawing == Drawing::automatic && openGlIsUsable())) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    canvas_ = new PreviewRasterCanvas(*this);
+    if (drawsWithOpenGl_) {
+        canvas_ = new PreviewOpenGlCanvas(*this);
+    } else {
+        canvas_ = new PreviewRasterCanvas(*this);
+    }
 
     // The mailbox calls the waker on the decoding thread; it only posts the collection here.
     renderer_->frameMailbox().setWaker(this, [this] {

@@ -21,7 +21,11 @@ class NetworkPreviewView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent = nullptr);
+    enum class Drawing { automatic, openGl, cpu };
+
+    // With `automatic`, OpenGL where a context can be made and the CPU elsewhere.
+    explicit NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent = nullptr,
+                                Drawing drawing = Drawing::automatic);
     ~NetworkPreviewView() override;
 
     MonitorRotation rotation() const { return orientation_.rotation; }
@@ -31,6 +35,8 @@ public:
     void setRotation(MonitorRotation rotation);
     void setHorizontallyMirrored(bool mirrored);
     void setVerticallyMirrored(bool mirrored);
+
+    bool drawsWithOpenGl() const { return drawsWithOpenGl_; }
 
     // For the drawing child: what to draw (no frame: black) and where.
     const Video::DecodedVideoFrameRef& frame() const { return frame_; }
@@ -53,6 +59,7 @@ private:
     PreviewOrientation orientation_;
     Video::DecodedVideoFrameRef frame_;
     bool frameWasDrawn_ = true;  // frameDrawn was sent for frame_
+    bool drawsWithOpenGl_;
     QWidget* canvas_ = nullptr;
 };
 

@@ -18,7 +18,9 @@ using UmberlinTools::QuarterTurn;
 TEST(NetworkPreviewViewTests, TheTurnedPictureShowsUprightFittedOnBlackAndMirrorsLeftRightOnScreen) {
     // A 320 x 240 frame turned a quarter clockwise is a 240 x 320 scene, 300 x 400 in the
     // 400 x 400 view: x from 50 to 350. Its corner marks are red (top left) and blue (top right).
-    Testing::ShownPicture shown({.width = 320, .height = 240, .contentTurn = QuarterTurn::clockwise90}, {400, 400});
+    Testing::ShownPicture shown(NetworkPreviewView::Drawing::automatic,
+                                {.width = 320, .height = 240, .contentTurn = QuarterTurn::clockwise90}, {400, 400});
+    EXPECT_FALSE(shown.view.drawsWithOpenGl()) << "the offscreen platform draws through the CPU";
     shown.view.setRotation(MonitorRotation::clockwise90);
     ASSERT_TRUE(shown.waitForPicture());
 

@@ -14,7 +14,9 @@
 namespace Quillfen::Monitor::Testing {
 
 struct ShownPicture {
-    ShownPicture(const SimulatorTests::SimulatorVideoSettings& settings, QSize viewSize) : view(renderer) {
+    ShownPicture(NetworkPreviewView::Drawing drawing, const SimulatorTests::SimulatorVideoSettings& settings,
+                 QSize viewSize)
+        : view(renderer, nullptr, drawing) {
         view.resize(viewSize);
         view.show();
         const auto video = SimulatorTests::encodeSimulatorVideo(settings);

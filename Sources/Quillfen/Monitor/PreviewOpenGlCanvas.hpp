@@ -1,0 +1,38 @@
+#pragma once
+// The preview's drawing through OpenGL: the picture's three planes uploaded as single-channel
+// textures (8 or 16 bits a sample, straight from the decoder's buffers), converted to RGB in
+// a fragment shader, and drawn as one quad turned and mirrored by the preview's layout.
+
+#include <QOpenGLFunctions>
+#include <QOpenGLShaderProgram>
+#include <QOpenGLWidget>
+
+#include <array>
+
+#include "Video/DecodedVideoFrame.hpp"
+
+namespace Quillfen::Monitor {
+
+class NetworkPreviewView;
+
+class PreviewOpenGlCanvas final : public QOpenGLWidget, protected QOpenGLFunctions {
+public:
+    explicit PreviewOpenGlCanvas(NetworkPreviewView& view);
+    ~PreviewOpenGlCanvas() override;
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    void upload(const Video::DecodedVideoFrame& frame);
+    void releaseTextures();
+
+    NetworkPreviewView& view_;
+    QOpenGLShaderProgram program_;
+    bool programIsReady_ = false;
+    std::array<GLuint, 3> textures_{};
+    Video::DecodedVideoFrameRef uploadedFrame_;
+};
+
+}  // namespace Quillfen::Monitor
