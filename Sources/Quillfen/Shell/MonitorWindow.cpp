@@ -32,7 +32,8 @@ void MonitorWindow::addMenus(QuillfenApp& application) {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QAction* settings =
         edit->addAction(QString::fromUtf8(platformWords().settingsMenuItem), &application, &QuillfenApp::showSettings);
-    settings->setShortcut(QKeySequence::Preferences);
+    // Ctrl+Comma here, Command-Comma on macOS (Qt reads Ctrl as Command there).
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::PreferencesRole);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));

@@ -29,6 +29,7 @@ void UserManualView::showManual(const QUrl& indexPage) {
     // Every link comes to followLink, which decides where it opens.
     browser_->setOpenLinks(false);
     browser_->setOpenExternalLinks(false);
+    browser_->document()->setDocumentMargin(24);
     connect(browser_, &QTextBrowser::anchorClicked, this, &UserManualView::followLink);
     layout->addWidget(browser_);
     browser_->setSource(indexPage);
