@@ -1,0 +1,158 @@
+// Preview latency: from the moment the receiver hands over a video frame (on its queue, in
+// the same work item as the socket read that completed the packet) to the moment the preview
+// has drawn that frame, with the simulator streaming over loopback. Next to it, libavcodec's
+// own decode time for the same frames on the same decoder settings, decoded again afterwards:
+// what the preview adds beyond decoding is the difference.
+//
+// Run under an X server for the OpenGL path:
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/Benchmarks/PreviewLatencyBenchmark [SECONDS]
+// (QT_QPA_PLATFORM=offscreen measures the CPU path instead.)
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Monitor/NetworkPreviewView.hpp"
+#include "Reception/NetworkCameraReceiver.hpp"
+#include "Support/SimulatorProcess.hpp"
+#include "Video/HevcDecoder.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+struct Percentiles {
+    double median = 0;
+    double p95 = 0;
+};
+
+Percentiles percentiles(std::vector<double> values) {
+    if (values.empty()) return {};
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double fraction) {
+        return values[std::min(values.size() - 1, static_cast<std::size_t>(fraction * values.size()))];
+    };
+    return {at(0.5), at(0.95)};
+}
+
+struct Run {
+    std::mutex mutex;
+    std::map<std::int64_t, Clock::time_point> arrivals;            // by presentation time
+    std::vector<std::pair<Media::SampleBufferRef, bool>> samples;  // and whether it was measured
+    std::vector<double> latencies;
+    bool measuring = false;
+};
+
+void measure(const std::string& size, int seconds, bool openGl) {
+    SimulatorTests::SimulatorProcess phone(
+        {"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size", size, "--no-audio"});
+    const int port = phone.waitForPort();
+
+    Run run;
+    auto renderer = Quillfen::Monitor::NetworkVideoRenderer::create();
+    Quillfen::Monitor::NetworkPreviewView view(renderer, nullptr,
+                                               openGl ? Quillfen::Monitor::NetworkPreviewView::Drawing::automatic
+                                                      : Quillfen::Monitor::NetworkPreviewView::Drawing::cpu);
+    view.resize(1280, 720);
+    view.show();
+    QObject::connect(&view, &Quillfen::Monitor::NetworkPreviewView::frameDrawn, [&](qint64 time) {
+        const auto now = Clock::now();
+        std::lock_guard lock(run.mutex);
+        const auto arrival = run.arrivals.find(time);
+        if (run.measuring && arrival != run.arrivals.end()) {
+            run.latencies.push_back(Milliseconds(now - arrival->second).count());
+        }
+    });
+
+    auto receiver = Quillfen::NetworkCameraReceiver::make();
+    receiver->onFormatChanged = [&] { renderer->flush(); };
+    receiver->onSampleBuffer = [&](const Media::SampleBufferRef& sample, bool isKeyFrame) {
+        const auto now = Clock::now();
+        {
+            std::lock_guard lock(run.mutex);
+            run.arrivals[sample->presentationTimeStamp().value] = now;
+            run.samples.emplace_back(sample, run.measuring);
+        }
+        renderer->enqueue(sample, isKeyFrame);
+    };
+    receiver->connect({.id = "camera:Bench.local:lo",
+                       .claimID = "camera:Bench.local",
+                       .name = "Bench",
+                       .endpoint = UmberlinPlatform::HostPortEndpoint{"127.0.0.1", static_cast<std::uint16_t>(port)},
+                       .interface = {},
+                       .transport = Quillfen::NetworkCameraService::Transport::wireless});
+
+    const auto runFor = [](int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    runFor(2000);  // connect, first key frame, decoder and shader warm
+    {
+        std::lock_guard lock(run.mutex);
+        run.measuring = true;
+    }
+    const auto skippedBefore = renderer->frameMailbox().skippedFrames();
+    runFor(seconds * 1000);
+    {
+        std::lock_guard lock(run.mutex);
+        run.measuring = false;
+    }
+    const auto skipped = renderer->frameMailbox().skippedFrames() - skippedBefore;
+    receiver->disconnect();
+    runFor(200);
+    phone.stop();
+
+    // The same frames through libavcodec alone: the whole stream again from its first key
+    // frame, timing the frames that were measured.
+    std::vector<double> decodeTimes;
+    std::size_t measuredFrames = 0;
+    const auto decoder = run.samples.empty()
+                             ? nullptr
+                             : Video::HevcDecoder::open(
+                                   run.samples.front().first->videoFormatDescription()->decoderConfigurationRecord());
+    if (decoder) {
+        std::vector<Video::DecodedVideoFrameRef> pictures;
+        for (const auto& [sample, measured] : run.samples) {
+            const auto start = Clock::now();
+            decoder->decode(sample->dataBuffer()->bytes(), 0, pictures);
+            if (measured) decodeTimes.push_back(Milliseconds(Clock::now() - start).count());
+            measuredFrames += measured ? 1 : 0;
+            pictures.clear();
+        }
+    }
+
+    const Percentiles latency = percentiles(run.latencies);
+    const Percentiles decoding = percentiles(decodeTimes);
+    std::printf(
+        "%-9s %-6s received %4zu drawn %4zu skipped %3llu | latency median %6.1f ms p95 %6.1f ms | "
+        "decode median %6.1f ms p95 %6.1f ms | overhead median %5.1f ms\n",
+        size.c_str(), view.drawsWithOpenGl() ? "OpenGL" : "CPU", measuredFrames, run.latencies.size(),
+        static_cast<unsigned long long>(skipped), latency.median, latency.p95, decoding.median, decoding.p95,
+        latency.median - decoding.median);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    QApplication application(argc, argv);
+    // Other work on the machine shows in every figure: print the load the run started with.
+    std::string load;
+    std::getline(std::ifstream("/proc/loadavg"), load);
+    std::printf("load average at start: %s\n", load.c_str());
+    const bool openGl = QGuiApplication::platformName() != "offscreen";
+    for (const char* size : {"1920x1080", "3840x2160"}) measure(size, seconds, openGl);
+    return 0;
+}
