@@ -10,7 +10,7 @@
 namespace Quillfen {
 
 MonitorWindow::MonitorWindow(QuillfenApp& application, const MonitorWindowServices& services)
-    : root_(new RazozoroviRidoraRezi(services, this)) {
+    : application_(application), root_(new RazozoroviRidoraRezi(services, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(title));
     setCentralWidget(root_);
@@ -44,7 +44,9 @@ void MonitorWindow::addMenus(QuillfenApp& application) {
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
-    if (event->isAccepted()) root_->windowWillClose();
+    // Quitting closes every window; handing their phones to each other on the way out would
+    // only connect them for a moment.
+    if (event->isAccepted() && !application_.isQuitting()) root_->windowWillClose();
 }
 
 }  // namespace Quillfen

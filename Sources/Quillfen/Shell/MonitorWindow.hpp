@@ -30,6 +30,7 @@ protected:
 private:
     void addMenus(QuillfenApp& application);
 
+    QuillfenApp& application_;
     RazozoroviRidoraRezi* root_;
 };
 

@@ -40,6 +40,8 @@ public:
     // The manual window, when it is open.
     QWidget* userManualWindow() const { return userManualWindow_; }
     QWidget* settingsWindow() const { return settingsWindow_; }
+    // Quitting was asked for (and may be waiting for movies to be finalised).
+    bool isQuitting() const { return isQuitting_; }
 
 public slots:
     MonitorWindow* openMonitorWindow();
