@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 
-#include "Session/PlatformWords.hpp"
 #include "Shell/QuillfenApp.hpp"
 #include "Shell/RazozoroviRidoraRezi.hpp"
 
@@ -14,32 +13,20 @@ MonitorWindow::MonitorWindow(QuillfenApp& application, const MonitorWindowServic
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(title));
     setCentralWidget(root_);
-    addMenus(application);
+    addMenus();
     resize(defaultWidth, defaultHeight);
 }
 
-void MonitorWindow::addMenus(QuillfenApp& application) {
+void MonitorWindow::addMenus() {
+    const QuillfenApp::Commands& commands = application_.commands();
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* newWindow = file->addAction(QStringLiteral("New Window"), &application, &QuillfenApp::openMonitorWindow);
-    newWindow->setShortcut(QKeySequence::New);
+    file->addAction(commands.newWindow);
     QAction* closeWindow = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
     closeWindow->setShortcut(QKeySequence::Close);
     file->addSeparator();
-    QAction* quit = file->addAction(QStringLiteral("Quit"), &application, &QuillfenApp::requestQuit);
-    quit->setShortcut(QKeySequence::Quit);
-    quit->setMenuRole(QAction::QuitRole);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    QAction* settings =
-        edit->addAction(QString::fromUtf8(platformWords().settingsMenuItem), &application, &QuillfenApp::showSettings);
-    // Ctrl+Comma here, Command-Comma on macOS (Qt reads Ctrl as Command there).
-    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    settings->setMenuRole(QAction::PreferencesRole);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* manual =
-        help->addAction(QString::fromUtf8(QuillfenApp::userManualTitle), &application, &QuillfenApp::showUserManual);
-    manual->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Slash));
+    file->addAction(commands.quit);
+    menuBar()->addMenu(QStringLiteral("&Edit"))->addAction(commands.settings);
+    menuBar()->addMenu(QStringLiteral("&Help"))->addAction(commands.userManual);
 }
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {

@@ -28,7 +28,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addMenus(QuillfenApp& application);
+    void addMenus();
 
     QuillfenApp& application_;
     RazozoroviRidoraRezi* root_;

@@ -42,7 +42,25 @@ QuillfenApp::QuillfenApp(QSettings& defaults, SessionPartsFactory makeSessionPar
       makeSessionParts_(std::move(makeSessionParts)),
       sessionRegistry_(qtPostToMain()),
       defaultRecordingDestination_(
-          std::make_unique<RecordingDestinationStore>(defaults, std::make_shared<QtRecordingFolderPicker>())) {}
+          std::make_unique<RecordingDestinationStore>(defaults, std::make_shared<QtRecordingFolderPicker>())) {
+    commands_.newWindow = addCommand(QStringLiteral("New Window"), QKeySequence::New, [this] { openMonitorWindow(); });
+    commands_.quit = addCommand(QStringLiteral("Quit"), QKeySequence::Quit, [this] { requestQuit(); });
+    commands_.quit->setMenuRole(QAction::QuitRole);
+    // Ctrl+Comma, and Command-Comma on macOS, where Qt reads Ctrl as Command.
+    commands_.settings = addCommand(QString::fromUtf8(platformWords().settingsMenuItem),
+                                    QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showSettings(); });
+    commands_.settings->setMenuRole(QAction::PreferencesRole);
+    commands_.userManual = addCommand(QString::fromUtf8(userManualTitle),
+                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Slash), [this] { showUserManual(); });
+}
+
+QAction* QuillfenApp::addCommand(const QString& title, const QKeySequence& shortcut, std::function<void()> run) {
+    auto* action = new QAction(title, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    connect(action, &QAction::triggered, this, std::move(run));
+    return action;
+}
 
 QuillfenApp::~QuillfenApp() {
     // Windows first: their contents observe the registry and the default folder.

@@ -5,11 +5,13 @@
 //
 // Main thread only.
 
+#include <QAction>
 #include <QObject>
 #include <QPointer>
 #include <QSettings>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,6 +34,16 @@ public:
     // `defaults` (the user defaults) must outlive the application. Opens no window yet.
     QuillfenApp(QSettings& defaults, SessionPartsFactory makeSessionParts, QObject* parent = nullptr);
     ~QuillfenApp() override;
+
+    // The application's menu commands, shared by every monitor window's menus: their
+    // shortcuts work in any of the application's windows, the manual's and the Settings too.
+    struct Commands {
+        QAction* newWindow;
+        QAction* quit;
+        QAction* settings;
+        QAction* userManual;
+    };
+    const Commands& commands() const { return commands_; }
 
     CaptureSessionRegistry& sessionRegistry() { return sessionRegistry_; }
     RecordingDestinationStore& defaultRecordingDestination() { return *defaultRecordingDestination_; }
@@ -58,6 +70,8 @@ signals:
     void terminationApproved();
 
 private:
+    QAction* addCommand(const QString& title, const QKeySequence& shortcut, std::function<void()> run);
+
     QSettings& defaults_;
     SessionPartsFactory makeSessionParts_;
     CaptureSessionRegistry sessionRegistry_;
@@ -65,6 +79,7 @@ private:
     std::vector<QPointer<MonitorWindow>> monitorWindows_;
     QPointer<QWidget> settingsWindow_;
     QPointer<QWidget> userManualWindow_;
+    Commands commands_;
     bool isQuitting_ = false;
 };
 
