@@ -103,23 +103,32 @@ TEST_F(NetworkVideoRecorderTest, VideoTheWriterCannotTakeFailsTheRecording) {
     EXPECT_EQ(writers.writers.size(), 1u);
 }
 
-TEST_F(NetworkVideoRecorderTest, ARefusedFrameFailsWithTheWritersOwnError) {
-    startRecording();
-    writer().videoInput->refuseAppends = true;
+TEST_F(NetworkVideoRecorderTest, AWriterThatGaveUpFailsWithItsOwnError) {
     auto underlying = std::make_shared<UmberlinPlatform::MovieWriterError>(
         UmberlinPlatform::MovieWriterError{"NSPOSIXErrorDomain", 28, "No space left on device", std::nullopt, nullptr});
-    writer().currentError = UmberlinPlatform::MovieWriterError{
+    const UmberlinPlatform::MovieWriterError diskFull{
         "org.umberlin.movie-writer", 2, "The movie file could not be written.", "No space left on device.", underlying};
-    recorder->append(videoBuffer(5'033'333'333, false), false);
-    run();
-    EXPECT_EQ(states.back().message(),
-              "The movie file could not be written.\n"
-              "No space left on device.\n"
-              "File: " +
-                  movie.string() +
-                  "\n"
-                  "Technical details: org.umberlin.movie-writer (2)\n"
-                  "Underlying error: NSPOSIXErrorDomain (28): No space left on device");
+    // The writer failed on its own thread between two frames, or refused the next frame.
+    for (const bool refusesTheFrame : {false, true}) {
+        startRecording();
+        if (refusesTheFrame) {
+            writer().videoInput->refuseAppends = true;
+            writer().currentError = diskFull;
+        } else {
+            writer().fail(diskFull);
+        }
+        recorder->append(videoBuffer(5'033'333'333, false), false);
+        run();
+        EXPECT_EQ(states.back().message(),
+                  "The movie file could not be written.\n"
+                  "No space left on device.\n"
+                  "File: " +
+                      movie.string() +
+                      "\n"
+                      "Technical details: org.umberlin.movie-writer (2)\n"
+                      "Underlying error: NSPOSIXErrorDomain (28): No space left on device")
+            << refusesTheFrame;
+    }
 }
 
 TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
@@ -137,6 +146,18 @@ TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
     run();
     EXPECT_EQ(states.back(), State::failed("The recording file could not be started.\nFile: " + movie.string()));
     EXPECT_EQ(states[states.size() - 3], State::idle());
+
+    // A writer that knows why it could not start (a folder removed meanwhile) says so.
+    writers.prepareNext = [](FakeMovieWriter& writer) {
+        writer.startFails = true;
+        writer.startError = UmberlinPlatform::MovieWriterError{
+            "org.umberlin.movie-writer", 1, "The movie file could not be created.", "No such file or directory.", {}};
+    };
+    recorder->prepare(movie, 0);
+    recorder->append(videoBuffer(0, true), true);
+    run();
+    EXPECT_EQ(states.back().message(), "The movie file could not be created.\nNo such file or directory.\nFile: " +
+                                           movie.string() + "\nTechnical details: org.umberlin.movie-writer (1)");
 }
 
 TEST_F(NetworkVideoRecorderTest, StopWhileArmedDisarmsWithoutAFile) {
