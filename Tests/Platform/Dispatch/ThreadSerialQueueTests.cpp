@@ -168,18 +168,3 @@ TEST(ThreadSerialQueue, AnOwnerReleasedFromItsOwnQueueDestroysItWithoutDeadlock)
     ASSERT_EQ(afterRelease.get_future().wait_for(patience), std::future_status::ready);
     EXPECT_TRUE(weakOwner.expired());
 }
-
-TEST(ThreadSerialQueue, WorkHoldingItsOwnerWeaklyDoesNothingOnceTheOwnerIsGone) {
-    auto queue = makeSerialQueue("org.umberlin.tests.weak");
-    Gate gate;
-    std::atomic<bool> touched{false};
-    auto owner = std::make_shared<int>(1);
-    queue->async([&] { gate.wait(); });
-    queue->async([&, weak = std::weak_ptr<int>(owner)] {
-        if (auto strong = weak.lock()) touched = true;
-    });
-    owner.reset();
-    gate.open();
-    drain(*queue);
-    EXPECT_FALSE(touched);
-}
