@@ -96,28 +96,5 @@ TEST(WireFraming, BytesAfterTheHeaderNeverMatter) {
     EXPECT_EQ(decodeHeader(bytes), header);
 }
 
-TEST(WireFraming, MessageTypesAreOneToNine) {
-    EXPECT_FALSE(messageTypeFromRawValue(0));
-    EXPECT_EQ(messageTypeFromRawValue(1), MessageType::hello);
-    EXPECT_EQ(messageTypeFromRawValue(9), MessageType::cameraControlCommand);
-    EXPECT_FALSE(messageTypeFromRawValue(10));
-    EXPECT_EQ(caseName(MessageType::audioFrame), "audioFrame");
-}
-
-TEST(WireFraming, FlagsBehaveAsABitSet) {
-    Flags flags{Flags::keyFrame, Flags(0x8000)};
-    EXPECT_EQ(flags.rawValue, 0x8001);
-    EXPECT_TRUE(flags.contains(Flags::keyFrame));
-    EXPECT_TRUE(Flags::keyFrame.isSubset(flags));
-    EXPECT_FALSE(flags.isSubset(Flags::keyFrame));
-    EXPECT_TRUE(Flags(0x0002).isDisjoint(flags));
-    EXPECT_EQ((flags ^ Flags::keyFrame).rawValue, 0x8000);
-    EXPECT_EQ((flags & Flags::keyFrame), Flags::keyFrame);
-    flags.remove(Flags::keyFrame);
-    EXPECT_FALSE(flags.contains(Flags::keyFrame));
-    flags.remove(Flags(0x8000));
-    EXPECT_TRUE(flags.isEmpty());
-}
-
 }  // namespace
 }  // namespace UmberlinWire

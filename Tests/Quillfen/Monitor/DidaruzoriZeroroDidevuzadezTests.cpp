@@ -22,25 +22,6 @@ protected:
     std::unique_ptr<QSettings> defaults = openSettings();
 };
 
-TEST_F(WindowPreferencesTest, FreshDefaultsGiveTheStandardChoicesAndWriteNothing) {
-    DidaruzoriZeroroDidevuzadez preferences(*defaults);
-    EXPECT_FALSE(preferences.isHorizontallyMirrored());
-    EXPECT_FALSE(preferences.isVerticallyMirrored());
-    EXPECT_TRUE(preferences.showsGrid());
-    EXPECT_FALSE(preferences.showsLevel());
-    EXPECT_TRUE(preferences.showsAudioMeter());
-    EXPECT_TRUE(preferences.showsImageSettings());
-    EXPECT_EQ(preferences.teleprompterSpeedMultiplier(), 1.0);
-    EXPECT_EQ(preferences.teleprompterTextSize(), 38.0);
-    EXPECT_EQ(preferences.teleprompterTextColor(), "#FFFFFF");
-    EXPECT_EQ(preferences.teleprompterShadowStrength(), 1.0);
-    EXPECT_EQ(preferences.teleprompterShadowColor(), "#000000");
-    EXPECT_EQ(preferences.teleprompterBackdropOpacity(), 0.0);
-    EXPECT_EQ(preferences.teleprompterLineSpacing(), 10.0);
-    EXPECT_EQ(preferences.teleprompterTextAlignment(), "leading");
-    EXPECT_TRUE(defaults->allKeys().isEmpty());
-}
-
 TEST_F(WindowPreferencesTest, StoredValuesWinOverDefaultsInWhateverFormTheyWereWritten) {
     defaults->setValue("monitor.grid", false);
     defaults->setValue("monitor.audioMeter", "no");

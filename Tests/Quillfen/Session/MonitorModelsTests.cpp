@@ -4,22 +4,9 @@
 
 #include <cstdint>
 #include <limits>
-#include <numbers>
 
 namespace Quillfen {
 namespace {
-
-TEST(MonitorRotation, RawValuesAndLayerAngles) {
-    int position = 0;
-    for (const MonitorRotation rotation : allMonitorRotations) {
-        EXPECT_EQ(rawValue(rotation), position * 90);
-        EXPECT_EQ(monitorRotationFromRawValue(rawValue(rotation)), rotation);
-        EXPECT_DOUBLE_EQ(layerRotationRadians(rotation), -position * std::numbers::pi / 2);
-        EXPECT_EQ(swapsWidthAndHeight(rotation), position % 2 == 1);
-        ++position;
-    }
-    for (const std::int64_t raw : {45, 360, -90, 1}) EXPECT_EQ(monitorRotationFromRawValue(raw), std::nullopt) << raw;
-}
 
 TEST(MonitorRotation, NormalisesAnyAngleToTheNearestQuarterTurn) {
     const struct {
