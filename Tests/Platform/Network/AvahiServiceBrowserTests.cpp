@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,7 +16,6 @@
 
 #include "Dispatch/ThreadSerialQueue.hpp"
 #include "Network/AvahiServiceBrowser.hpp"
-#include "Network/TcpConnection.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;
@@ -167,29 +161,6 @@ bool startDeskAvahiDaemon(const std::string& configuration) {
     return started;
 }
 
-// A listening socket inside the phone's namespace, made by a thread that moves there
-// (the socket stays in that namespace; this process's other threads do not move).
-int listenInPhoneNamespace(std::uint16_t port) {
-    int listener = -1;
-    std::thread([&] {
-        const std::string path = std::string("/proc/") + std::getenv("UMBERLIN_SANDBOX_PHONE_PID") + "/ns/net";
-        int namespaceDescriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (namespaceDescriptor < 0 || ::setns(namespaceDescriptor, CLONE_NEWNET) != 0) return;
-        ::close(namespaceDescriptor);
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        ::inet_pton(AF_INET, "10.77.0.2", &address.sin_addr);
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 1) != 0) {
-            ::close(listener);
-            listener = -1;
-        }
-    }).join();
-    return listener;
-}
-
 }  // namespace
 
 TEST(AvahiServiceBrowser, FindsAPhoneAcrossTheLinkWithItsAddressAndNoticesItLeaving) {
@@ -296,74 +267,4 @@ TEST(AvahiServiceBrowser, WithoutASystemBusItFailsWithASentenceAndCancelsCleanly
     browser->cancel();
     EXPECT_TRUE(probe.waitForState(BrowserState::Kind::cancelled));
     EXPECT_FALSE(probe.everOffQueue());
-}
-
-TEST(AvahiServiceBrowser, ADiscoveredPhoneIsReachedThroughTheInterfaceItWasFoundOn) {
-    if (!insideSandbox()) return runCurrentTestInSandbox();
-
-    const int listener = listenInPhoneNamespace(7070);
-    ASSERT_GE(listener, 0) << "cannot listen in the phone's namespace";
-    const std::string greeting = "hello from the phone";
-    std::thread phoneSide([&] {
-        int peer = ::accept(listener, nullptr, nullptr);
-        if (peer >= 0) {
-            [[maybe_unused]] ssize_t sent = ::send(peer, greeting.data(), greeting.size(), MSG_NOSIGNAL);
-            ::close(peer);
-        }
-    });
-    struct Cleanup {
-        int listener;
-        std::thread& phoneSide;
-        ~Cleanup() {
-            ::shutdown(listener, SHUT_RDWR);  // wakes accept if the test failed before connecting
-            phoneSide.join();
-            ::close(listener);
-        }
-    } cleanup{listener, phoneSide};
-    ChildProcess phone = publishOnPhone("Studio Phone", 7070);
-
-    auto queue = makeSerialQueue("org.umberlin.tests.network-camera");
-    BrowserProbe probe(queue);
-    auto browser = makeAvahiServiceBrowser(serviceType, {true, std::nullopt});
-    probe.attach(*browser);
-    browser->start(queue);
-    auto found = probe.waitForResults([](const auto& results) { return lists(results, "Studio Phone"); });
-    ASSERT_TRUE(found.has_value());
-    const BrowseResult result = found->front();
-
-    auto connection = makeTcpConnection(result.endpoint, {true, result.interfaces.front()});
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool ready = false, finished = false;
-    std::string received;
-    connection->setStateHandler([&](const ConnectionState& state) {
-        if (state.kind != ConnectionState::Kind::ready) return;
-        std::lock_guard lock(mutex);
-        ready = true;
-        changed.notify_all();
-    });
-    std::function<void()> receiveNext = [&] {
-        connection->receive(
-            1, 1'048'576,
-            [&](std::optional<std::vector<std::uint8_t>> data, bool isComplete, std::optional<NetworkError> error) {
-                std::lock_guard lock(mutex);
-                if (data) received.append(data->begin(), data->end());
-                finished = isComplete || error.has_value();
-                changed.notify_all();
-                if (!finished) queue->async(receiveNext);
-            });
-    };
-    connection->start(queue);
-    queue->async(receiveNext);
-    std::unique_lock lock(mutex);
-    ASSERT_TRUE(changed.wait_for(lock, patience, [&] { return ready && finished; }));
-    EXPECT_EQ(received, greeting);
-    const std::string path = connection->currentPath()->debugDescription;
-    EXPECT_NE(path.find("10.77.0.1:"), std::string::npos) << path;
-    EXPECT_NE(path.find("-> 10.77.0.2:7070 via anri0"), std::string::npos) << path;
-    lock.unlock();
-    connection->setStateHandler(nullptr);  // the handler's locals go before the queue drains
-    connection->cancel();
-    browser->cancel();
-    ASSERT_TRUE(probe.waitForState(BrowserState::Kind::cancelled));
 }
