@@ -53,35 +53,6 @@ TEST_P(SimulatorBrokenHeader, SendsTheBrokenHeaderAndThenNothingMore) {
     EXPECT_FALSE(client.closedByPeer()) << "the connection stays open; the monitor has to end it";
 }
 
-// The header with a wrong magic comes with its whole status payload; the oversized
-// announcement is a lone header.
-TEST(SimulatorBrokenHeaderBytes, BadMagicIsAWholePacketAndTheOversizedAnnouncementALoneHeader) {
-    {
-        auto simulator = startSimulator({"--bad-magic-after", "0"});
-        WireTestClient client(simulator->waitForPort());
-        ASSERT_TRUE(simulator->waitForLine("fault: ")) << simulator->output();
-        client.drainFor(500ms);
-        const ByteView rest = client.receivedBytes();
-        const ByteView broken = rest.subspan(splitValidPrefix(rest).end);
-        ASSERT_GE(broken.size(), 24u);
-        EXPECT_EQ(std::string(broken.begin(), broken.begin() + 4), "JUNK");
-        const std::uint32_t length =
-            static_cast<std::uint32_t>(broken[8]) << 24 | broken[9] << 16 | broken[10] << 8 | broken[11];
-        ASSERT_EQ(broken.size(), 24u + length);
-        EXPECT_NO_THROW(decode<DeviceStatus>(broken.subspan(24)));
-    }
-    {
-        auto simulator = startSimulator({"--oversized-after", "0"});
-        WireTestClient client(simulator->waitForPort());
-        ASSERT_TRUE(simulator->waitForLine("fault: ")) << simulator->output();
-        client.drainFor(500ms);
-        const ByteView rest = client.receivedBytes();
-        const ByteView broken = rest.subspan(splitValidPrefix(rest).end);
-        ASSERT_EQ(broken.size(), 24u);
-        EXPECT_EQ(broken[5], static_cast<std::uint8_t>(MessageType::videoFrame));
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, SimulatorBrokenHeader,
     testing::Values(BrokenHeaderCase{"--bad-magic-after", "0", ProtocolError::invalidMagic()},
