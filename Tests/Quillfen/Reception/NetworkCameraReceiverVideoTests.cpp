@@ -36,15 +36,6 @@ protected:
 
     void deliver(const Bytes& bytes) { harness.deliver(connection, bytes); }
 
-    // The connection was torn down with this sentence, after logging it.
-    void expectEndedWith(const std::string& sentence) {
-        EXPECT_EQ(harness.lastState(), State::failed(sentence));
-        EXPECT_TRUE(connection.isCancelled());
-        EXPECT_FALSE(connection.hasPendingReceive());
-        EXPECT_EQ(harness.logLinesStartingWith("[Umberlin stream] Phone stream processing failed"),
-                  std::vector<std::string>{"[Umberlin stream] Phone stream processing failed: " + sentence});
-    }
-
     ReceiverHarness harness;
     FakeNetworkConnection& connection = harness.connectReady(cameraService("Studio", wifiInterface()));
     int formatChanges = 0;
@@ -110,40 +101,6 @@ TEST_F(NetworkCameraReceiverVideoTests, AReconnectForgetsTheFormat) {
     EXPECT_EQ(firstFrames, 2);
 }
 
-TEST_F(NetworkCameraReceiverVideoTests, AHeaderLengthOutsideOneToFourEndsTheConnection) {
-    deliver(joined({jsonPacket(MessageType::videoConfiguration, videoConfiguration(5)),
-                    jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{90})}));
-    expectEndedWith(invalidHevc);
-    EXPECT_TRUE(orientations.empty()) << "messages after the failing one are dropped";
-    EXPECT_EQ(formatChanges, 0);
-}
-
-TEST_F(NetworkCameraReceiverVideoTests, AHeaderLengthOfZeroEndsTheConnection) {
-    deliver(jsonPacket(MessageType::videoConfiguration, videoConfiguration(0)));
-    expectEndedWith(invalidHevc);
-}
-
-TEST_F(NetworkCameraReceiverVideoTests, NoParameterSetsEndsTheConnection) {
-    auto configuration = videoConfiguration();
-    configuration.parameterSets.clear();
-    deliver(jsonPacket(MessageType::videoConfiguration, configuration));
-    expectEndedWith(invalidHevc);
-}
-
-TEST_F(NetworkCameraReceiverVideoTests, ParameterSetsThatAreNotHevcEndTheConnectionWithTheStatus) {
-    auto configuration = videoConfiguration();
-    configuration.parameterSets = {{0x01, 0x02, 0x03}};
-    deliver(jsonPacket(MessageType::videoConfiguration, configuration));
-    expectEndedWith("The HEVC format could not be created (-12710).");
-}
-
-TEST_F(NetworkCameraReceiverVideoTests, AnEmptyFrameEndsTheConnection) {
-    deliver(jsonPacket(MessageType::videoConfiguration, videoConfiguration()));
-    deliver(phonePacket(MessageType::videoFrame, {}));
-    expectEndedWith("A compressed video buffer could not be created (-12704).");
-    EXPECT_EQ(firstFrames, 0);
-}
-
 TEST_F(NetworkCameraReceiverVideoTests, OrientationAndCameraStatusArePassedOn) {
     const UmberlinWire::CameraControlStatus status{
         .capabilities = {.supportsExposureCompensation = true,
@@ -178,19 +135,50 @@ TEST_F(NetworkCameraReceiverVideoTests, OrientationAndCameraStatusArePassedOn) {
     EXPECT_EQ(harness.lastState(), State::connected("Studio"));
 }
 
-// A hostile or broken phone: each case ends in `failed` with the right sentence.
-TEST_F(NetworkCameraReceiverVideoTests, AStreamThatIsNotUmberlinEndsTheConnection) {
-    deliver(Bytes(30, 'x'));
-    expectEndedWith("The stream does not contain an Umberlin packet.");
-}
-
-TEST_F(NetworkCameraReceiverVideoTests, AnOversizedAnnouncementEndsTheConnectionAtOnce) {
-    Bytes header = phonePacket(MessageType::videoFrame, {});
-    header[8] = 0x04;  // payload length 0x04000001: one byte over the limit
-    header[11] = 0x01;
-    deliver(joined({jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{90}), header}));
-    expectEndedWith("Wire payload size 67108865 exceeds the safety limit.");
+// A hostile or broken phone: each case ends in `failed` with its sentence, and what came
+// after the failing message is dropped.
+TEST_F(NetworkCameraReceiverVideoTests, BrokenStreamsEndTheConnectionWithTheirSentence) {
+    auto configured = [](auto change) {
+        UmberlinWire::VideoConfiguration configuration = videoConfiguration();
+        change(configuration);
+        return jsonPacket(MessageType::videoConfiguration, configuration);
+    };
+    Bytes oversized = phonePacket(MessageType::videoFrame, {});
+    oversized[8] = 0x04;  // payload length 0x04000001: one byte over the limit
+    oversized[11] = 0x01;
+    const struct {
+        Bytes stream;
+        std::string sentence;
+    } cases[] = {
+        {jsonPacket(MessageType::videoConfiguration, videoConfiguration(5)), invalidHevc},
+        {jsonPacket(MessageType::videoConfiguration, videoConfiguration(0)), invalidHevc},
+        {configured([](auto& configuration) { configuration.parameterSets.clear(); }), invalidHevc},
+        {configured([](auto& configuration) {
+             configuration.parameterSets = {{0x01, 0x02, 0x03}};
+         }),
+         "The HEVC format could not be created (-12710)."},
+        {joined({jsonPacket(MessageType::videoConfiguration, videoConfiguration()),
+                 phonePacket(MessageType::videoFrame, {})}),
+         "A compressed video buffer could not be created (-12704)."},
+        {Bytes(30, 'x'), "The stream does not contain an Umberlin packet."},
+        // The whole chunk holding the announcement is dropped, the message before it too.
+        {joined({jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{90}), oversized}),
+         "Wire payload size 67108865 exceeds the safety limit."},
+    };
+    std::vector<std::string> logged;
+    for (const auto& broken : cases) {
+        auto& fresh = harness.connectReady(cameraService("Studio", wifiInterface()));
+        harness.deliver(fresh, joined({broken.stream,
+                                       jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{90})}));
+        EXPECT_EQ(harness.lastState(), State::failed(broken.sentence));
+        EXPECT_TRUE(fresh.isCancelled()) << broken.sentence;
+        EXPECT_FALSE(fresh.hasPendingReceive()) << broken.sentence;
+        logged.push_back("[Umberlin stream] Phone stream processing failed: " + broken.sentence);
+    }
+    EXPECT_EQ(harness.logLinesStartingWith("[Umberlin stream] Phone stream processing failed"), logged);
     EXPECT_TRUE(orientations.empty());
+    EXPECT_EQ(formatChanges, 1) << "only the one valid configuration made a format";
+    EXPECT_EQ(firstFrames, 0);
 }
 
 TEST_F(NetworkCameraReceiverVideoTests, JsonOfTheWrongShapeEndsTheConnection) {
