@@ -1,26 +1,17 @@
-#include "HevcTestStreams.hpp"
 #include "Media/HevcConfigurationRecord.hpp"
 #include "Media/NalUnitLengthPrefixes.hpp"
 #include "Media/VideoFormatDescription.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
+#include "Support/HevcPictureDecoder.hpp"
 
 #include <gtest/gtest.h>
 
 namespace Media {
 namespace {
 
-using MediaTests::decodeFirstPicture;
-using MediaTests::encodeStream;
-
+using SimulatorTests::decodePicture;
 constexpr std::size_t lengthSizeByte = 21;
 constexpr std::size_t arrayCountByte = 22;
-
-std::vector<Bytes> accessUnitsOf(const MediaTests::EncodedStream& stream) {
-    std::vector<Bytes> units;
-    for (const auto& frame : stream.frames) {
-        units.push_back(frame.accessUnit);
-    }
-    return units;
-}
 
 // The NAL units of the record's arrays, with each array's header byte and unit count.
 struct RecordArray {
@@ -55,13 +46,14 @@ TEST(EmulationPrevention, RemovesOnlyTheThirdByteOfEachEscape) {
 }
 
 TEST(HevcConfigurationRecord, CarriesProfileTierLevelSamplingAndCompleteParameterSetArrays) {
-    const auto stream = encodeStream({.width = 1280, .height = 720, .bitDepth = 10}, 0);
-    const auto created = VideoFormatDescription::createFromHevcParameterSets(stream.parameterSets, 4);
+    const auto parameterSets =
+        UmberlinTools::HevcEncoder({.width = 1280, .height = 720, .bitDepth = 10}).parameterSets();
+    const auto created = VideoFormatDescription::createFromHevcParameterSets(parameterSets, 4);
     ASSERT_TRUE(created.succeeded());
     const Bytes& record = created.object->decoderConfigurationRecord();
     ASSERT_GT(record.size(), arrayCountByte);
     EXPECT_EQ(record[0], 1);
-    const Bytes sps = removeEmulationPrevention(stream.parameterSets[1]);
+    const Bytes sps = removeEmulationPrevention(parameterSets[1]);
     EXPECT_EQ(Bytes(record.begin() + 1, record.begin() + 13), Bytes(sps.begin() + 3, sps.begin() + 15));
     EXPECT_EQ(record[1] & 0x1f, 2) << "Main 10 profile";
     EXPECT_EQ(record[16], 0xfc | 1) << "4:2:0";
@@ -72,7 +64,7 @@ TEST(HevcConfigurationRecord, CarriesProfileTierLevelSamplingAndCompleteParamete
     ASSERT_EQ(arrays.size(), 3u);
     for (std::size_t index = 0; index < 3; ++index) {
         EXPECT_EQ(arrays[index].header, 0x80 | (32 + index)) << "complete array of type " << 32 + index;
-        EXPECT_EQ(arrays[index].units, std::vector<Bytes>{stream.parameterSets[index]});
+        EXPECT_EQ(arrays[index].units, std::vector<Bytes>{parameterSets[index]});
     }
 }
 
@@ -110,16 +102,18 @@ TEST(HevcConfigurationRecord, LetsLibavcodecDecodeRealFramesWithEveryPrefixLengt
         {4, {.width = 1280, .height = 720, .bitDepth = 10, .nalUnitHeaderLength = 4}},
     };
     for (const auto& [prefix, settings] : cases) {
-        const auto stream = encodeStream(settings, 2);
-        ASSERT_FALSE(stream.frames.empty());
-        ASSERT_TRUE(stream.frames.front().keyFrame);
-        const auto created = VideoFormatDescription::createFromHevcParameterSets(stream.parameterSets, prefix);
+        UmberlinTools::HevcEncoder encoder(settings);
+        auto frames = encoder.encode(0);
+        for (auto& frame : encoder.flush()) frames.push_back(std::move(frame));
+        ASSERT_FALSE(frames.empty());
+        const auto& keyFrame = frames.front();
+        ASSERT_TRUE(keyFrame.keyFrame);
+        const auto created = VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), prefix);
         ASSERT_TRUE(created.succeeded()) << prefix;
         const auto& description = *created.object;
         EXPECT_EQ(description.decoderConfigurationRecord()[lengthSizeByte] & 0x03, prefix - 1);
 
-        const auto picture =
-            decodeFirstPicture(description.decoderConfigurationRecord(), {stream.frames[0].accessUnit});
+        const auto picture = decodePicture(description.decoderConfigurationRecord(), keyFrame.accessUnit);
         ASSERT_TRUE(picture.has_value()) << "prefix " << prefix;
         EXPECT_EQ(picture->width, settings.width);
         EXPECT_EQ(picture->height, settings.height);
@@ -129,13 +123,9 @@ TEST(HevcConfigurationRecord, LetsLibavcodecDecodeRealFramesWithEveryPrefixLengt
         const int movieLength = description.movieNalUnitHeaderLength();
         EXPECT_EQ(movieLength, prefix == 3 ? 4 : prefix);
         EXPECT_EQ(description.movieConfigurationRecord()[lengthSizeByte] & 0x03, movieLength - 1);
-        std::vector<Bytes> movieUnits;
-        for (const auto& unit : accessUnitsOf(stream)) {
-            auto resized = resizeNalUnitLengthPrefixes(unit, prefix, movieLength);
-            ASSERT_TRUE(resized.has_value());
-            movieUnits.push_back(std::move(*resized));
-        }
-        const auto moviePicture = decodeFirstPicture(description.movieConfigurationRecord(), movieUnits);
+        const auto movieUnit = resizeNalUnitLengthPrefixes(keyFrame.accessUnit, prefix, movieLength);
+        ASSERT_TRUE(movieUnit.has_value());
+        const auto moviePicture = decodePicture(description.movieConfigurationRecord(), *movieUnit);
         ASSERT_TRUE(moviePicture.has_value()) << "prefix " << prefix;
         EXPECT_EQ(moviePicture->width, settings.width);
     }

@@ -92,44 +92,11 @@ TEST(HevcEncoder, GivesVpsSpsPpsAndLengthPrefixedFramesWithoutParameterSets) {
     }
 }
 
-TEST(HevcEncoder, WritesShortPrefixesForSmallPicturesAndTenBitStreams) {
-    for (const int prefix : {1, 2, 3}) {
-        HevcEncoder encoder({.width = 64,
-                             .height = 64,
-                             .bitDepth = prefix == 3 ? 10 : 8,
-                             .bitRate = 20'000,
-                             .nalUnitHeaderLength = prefix});
-        const auto frames = encodeFrames(encoder, 2);
-        ASSERT_EQ(frames.size(), 2u);
-        EXPECT_TRUE(frames[0].keyFrame);
-        EXPECT_FALSE(nalUnitTypes(frames[0].accessUnit, prefix).empty()) << prefix;
-    }
-}
-
 TEST(HevcEncoder, RejectsSettingsItCannotHonour) {
     EXPECT_THROW(HevcEncoder({.bitDepth = 12}), std::invalid_argument);
     EXPECT_THROW(HevcEncoder({.nalUnitHeaderLength = 0}), std::invalid_argument);
     EXPECT_THROW(HevcEncoder({.width = 641}), std::invalid_argument);
     EXPECT_THROW(HevcEncoder({.framesPerSecond = 0}), std::invalid_argument);
-}
-
-TEST(HevcEncoder, ReportsFramesTooLargeForAOneBytePrefix) {
-    HevcEncoder encoder({.width = 640, .height = 360, .bitRate = 4'000'000, .nalUnitHeaderLength = 1});
-    PlanarPicture& picture = encoder.nextPicture();
-    // Noise cannot be compressed into 255 bytes.
-    std::uint32_t seed = 12345;
-    for (int row = 0; row < picture.height; ++row) {
-        for (int column = 0; column < picture.width; ++column) {
-            seed = seed * 1664525u + 1013904223u;
-            picture.planes[0][row * picture.strides[0] + column] = static_cast<std::uint8_t>(seed >> 24);
-        }
-    }
-    EXPECT_THROW(
-        {
-            encoder.encode(0);
-            encoder.flush();
-        },
-        std::length_error);
 }
 
 TEST(HevcEncoder, RefusesPicturesAfterFlushing) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <thread>
 
 namespace Media {
 namespace {
@@ -155,26 +154,6 @@ TEST(SampleBuffer, CopyWithNewTimingSharesBytesAndOwnsItsAttachments) {
 
     const std::array<SampleTimingInfo, 2> twoEntries{rebased, rebased};
     EXPECT_EQ(original.object->createCopyWithNewTiming(twoEntries).status, StatusCode::invalidEntryCount);
-}
-
-TEST(SampleBuffer, TravelsBetweenThreadsWithoutCopyingItsBytes) {
-    const Bytes payload(1000, 0x5a);
-    const std::size_t size = payload.size();
-    auto created = SampleBuffer::createReady(filledBlock(payload), nullptr, 1, {}, {&size, 1});
-    ASSERT_TRUE(created.succeeded());
-    const SampleBufferRef shared = created.object;
-    const std::uint8_t* bytes = shared->dataBuffer()->bytes().data();
-    std::vector<const std::uint8_t*> seen(4);
-    std::vector<std::thread> threads;
-    for (std::size_t index = 0; index < seen.size(); ++index) {
-        threads.emplace_back([shared, &seen, index] { seen[index] = shared->dataBuffer()->bytes().data(); });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    for (const auto* pointer : seen) {
-        EXPECT_EQ(pointer, bytes);
-    }
 }
 
 TEST(AudioFormatDescription, GivesBackExactlyTheStreamDescription) {

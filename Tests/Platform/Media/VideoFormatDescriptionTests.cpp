@@ -1,15 +1,17 @@
-#include "HevcTestStreams.hpp"
 #include "Media/VideoFormatDescription.hpp"
+#include "MediaSupport/HevcEncoder.hpp"
 
 #include <gtest/gtest.h>
 
 namespace Media {
 namespace {
 
-using MediaTests::encodeStream;
+std::vector<Bytes> parameterSetsFor(const UmberlinTools::HevcEncoderSettings& settings) {
+    return UmberlinTools::HevcEncoder(settings).parameterSets();
+}
 
 const std::vector<Bytes>& fullHdParameterSets() {
-    static const auto parameterSets = encodeStream({.width = 1920, .height = 1080}, 0).parameterSets;
+    static const auto parameterSets = parameterSetsFor({.width = 1920, .height = 1080});
     return parameterSets;
 }
 
@@ -30,8 +32,7 @@ TEST(VideoFormatDescription, ReadsPictureSizeAndSamplingFromRealParameterSets) {
         {{.width = 202, .height = 98}, 1},  // not a multiple of the coding block size either way
     };
     for (const auto& [settings, chromaFormat] : cases) {
-        const auto parameterSets =
-            settings.width == 1920 ? fullHdParameterSets() : encodeStream(settings, 0).parameterSets;
+        const auto parameterSets = settings.width == 1920 ? fullHdParameterSets() : parameterSetsFor(settings);
         const auto created = describe(parameterSets);
         ASSERT_TRUE(created.succeeded()) << settings.width << "x" << settings.height << " status " << created.status;
         EXPECT_EQ(created.status, StatusCode::success);
@@ -99,7 +100,7 @@ TEST(VideoFormatDescription, EqualWhenParameterSetsAndLengthSizeMatch) {
     const auto first = describe(sets, 4);
     const auto second = describe(sets, 4);
     const auto shortPrefixes = describe(sets, 2);
-    const auto other = describe(encodeStream({.width = 640, .height = 360}, 0).parameterSets, 4);
+    const auto other = describe(parameterSetsFor({.width = 640, .height = 360}), 4);
     ASSERT_TRUE(first.succeeded() && second.succeeded() && shortPrefixes.succeeded() && other.succeeded());
     EXPECT_EQ(*first.object, *second.object);
     EXPECT_FALSE(*first.object == *shortPrefixes.object);
