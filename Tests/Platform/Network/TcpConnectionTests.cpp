@@ -236,21 +236,6 @@ TEST(TcpConnection, SendsCompleteInOrderAndThePeerGetsEveryByte) {
     EXPECT_TRUE(arrived == expected) << arrived.size();
 }
 
-TEST(TcpConnection, RefusedConnectionFailsWithTheSystemSentence) {
-    std::uint16_t closedPort;
-    {
-        LoopbackListener listener;  // a port that was just free, now closed again
-        closedPort = listener.port();
-    }
-    Harness harness;
-    auto connection = harness.start(HostPortEndpoint{"127.0.0.1", closedPort});
-    ASSERT_TRUE(harness.probe.waitForState(ConnectionState::Kind::failed));
-    const ConnectionState failed = harness.probe.lastState();
-    ASSERT_TRUE(failed.error.has_value());
-    EXPECT_EQ(failed.error->code, ECONNREFUSED);
-    EXPECT_EQ(failed.error->localizedDescription, "Connection refused.");
-}
-
 TEST(TcpConnection, EndpointsThatLeadNowhereFailWithASentence) {
     struct Case {
         NetworkEndpoint endpoint;
@@ -259,7 +244,13 @@ TEST(TcpConnection, EndpointsThatLeadNowhereFailWithASentence) {
     };
     const NetworkInterface loopback{"lo", InterfaceType::loopback, ::if_nametoindex("lo"), false};
     const NetworkInterface missing{"nosuch0", InterfaceType::wiredEthernet, 0, false};
+    std::uint16_t closedPort;
+    {
+        LoopbackListener listener;  // a port that was just free, now closed again
+        closedPort = listener.port();
+    }
     const std::vector<Case> cases = {
+        {HostPortEndpoint{"127.0.0.1", closedPort}, {}, "Connection refused."},
         {HostPortEndpoint{"phone.local", 7070}, {}, "\u201Cphone.local\u201D is not a numeric IP address."},
         {ServiceEndpoint{"Studio", "_umberlin-camera._tcp", "local", {{loopback.index + 1000, "127.0.0.1", 7070}}},
          NetworkParameters{.includePeerToPeer = false, .requiredInterface = loopback},
