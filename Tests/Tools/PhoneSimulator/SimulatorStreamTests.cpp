@@ -154,69 +154,6 @@ TEST(SimulatorStream, AudioFramesCarryTheConfiguredFormatOnTheVideoClockPlusTheO
     EXPECT_EQ((videoTime - audioStart) % (1'000'000'000 / 30), 0u);
 }
 
-CameraControlCommand emptyCommand() {
-    return CameraControlCommand{false,        std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-}
-
-// Waits for a camera-control status that satisfies `accepts`, skipping others.
-template <typename Predicate>
-std::optional<CameraControlStatus> waitForCameraStatus(WireTestClient& client, Predicate accepts) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        auto message = client.nextMessageOfType(MessageType::cameraControlStatus, 1s);
-        if (!message) continue;
-        const auto status = decode<CameraControlStatus>(message->payload);
-        if (accepts(status)) return status;
-    }
-    return std::nullopt;
-}
-
-TEST(SimulatorStream, CommandsChangeTheReportedCameraStateWithinItsCapabilities) {
-    auto simulator = startSimulator();
-    WireTestClient client(simulator->waitForPort());
-    const auto initial = waitForCameraStatus(client, [](const auto&) { return true; });
-    ASSERT_TRUE(initial);
-    const CameraControlCapabilities& capabilities = initial->capabilities;
-    ASSERT_TRUE(capabilities.maximumISO && capabilities.minimumExposureDurationSeconds);
-
-    CameraControlCommand exposure = emptyCommand();
-    exposure.iso = 1'000'000;
-    exposure.exposureDurationSeconds = 1.0 / 250.0;
-    exposure.exposureBiasEV = -20;
-    client.sendCommand(exposure);
-    const auto manual = waitForCameraStatus(
-        client, [&](const CameraControlStatus& status) { return status.state.iso == *capabilities.maximumISO; });
-    ASSERT_TRUE(manual) << simulator->output();
-    EXPECT_EQ(manual->state.exposureMode, CameraExposureMode::manual);
-    EXPECT_DOUBLE_EQ(manual->state.exposureDurationSeconds, 1.0 / 250.0);
-    EXPECT_EQ(manual->state.exposureBiasEV, capabilities.minimumExposureBiasEV);
-    EXPECT_TRUE(simulator->waitForLine("command applied: exposure bias -8 (clamped from -20), iso 3200 (clamped"));
-
-    CameraControlCommand focus = emptyCommand();
-    focus.lensPosition = 1.5;
-    client.sendCommand(focus);
-    const auto locked = waitForCameraStatus(
-        client, [](const CameraControlStatus& status) { return status.state.isManualFocus == true; });
-    ASSERT_TRUE(locked) << simulator->output();
-    EXPECT_EQ(locked->state.lensPosition, 1.0);
-    EXPECT_EQ(locked->state.focusMode, CameraFocusMode::locked);
-
-    CameraControlCommand automatic = emptyCommand();
-    automatic.exposureMode = CameraExposureMode::automatic;
-    automatic.focusPointX = 0.25;
-    automatic.focusPointY = 0.5;
-    automatic.requestStatus = true;
-    client.sendCommand(automatic);
-    const auto pointed = waitForCameraStatus(client, [](const CameraControlStatus& status) {
-        return status.state.exposureMode == CameraExposureMode::automatic && status.state.isManualFocus == false;
-    });
-    ASSERT_TRUE(pointed) << simulator->output();
-    EXPECT_EQ(pointed->state.focusMode, CameraFocusMode::automatic);
-    EXPECT_EQ(pointed->state.iso, *capabilities.maximumISO) << "settings not in the command stay";
-    EXPECT_TRUE(simulator->waitForLine("status requested"));
-}
-
 TEST(SimulatorStream, ServesOneClientAtATimeThenTheNextAndStopsCleanlyOnSigterm) {
     auto simulator = startSimulator();
     const int port = simulator->waitForPort();
