@@ -140,14 +140,6 @@ TEST(AudioMeterProcessor, PublishesAtMostThirtyTimesASecond) {
     EXPECT_EQ(meter.lastPublishTime, 1.04);
 }
 
-TEST(AudioMeterProcessor, ResetPublishesAgainAtOnceWithoutDecay) {
-    AudioMeterProcessor meter;
-    meter.consumePCM16LittleEndian(constant(-32768), 100.0);
-    meter = AudioMeterProcessor{};
-    EXPECT_EQ(meter, (AudioMeterProcessor{-60, -60, 0, 0, 0}));
-    EXPECT_EQ(meter.consumePCM16LittleEndian(constant(0), 100.01), (AudioMeterReading{-60, -60, false}));
-}
-
 TEST(AudioMeterProcessor, ClockSurprisesNeitherStallNorPoisonTheMeter) {
     AudioMeterProcessor meter;
     meter.consumePCM16LittleEndian(constant(16384), 10.0);
@@ -180,17 +172,10 @@ TEST(AudioMeterScale, SegmentIndex) {
     EXPECT_EQ(AudioMeterScale::segmentIndex(std::numeric_limits<double>::infinity()), 14);
 }
 
-TEST(AudioMeterStatus, LabelsAndSpokenValues) {
-    EXPECT_EQ(AudioMeterStatus::running().meterLabel(), std::nullopt);
+TEST(AudioMeterStatus, SpokenLevelsAreWholeDecibels) {
     EXPECT_EQ(AudioMeterStatus::running().accessibilityValue(-12.4), "-12 decibels full scale");
     EXPECT_EQ(AudioMeterStatus::running().accessibilityValue(-0.3), "0 decibels full scale");
-    EXPECT_EQ(AudioMeterStatus::waitingForPhone().meterLabel(), "WAITING FOR PHONE AUDIO");
     EXPECT_EQ(AudioMeterStatus::denied().accessibilityValue(-20), "phone mic access off");
-    EXPECT_EQ(AudioMeterStatus::unavailable().meterLabel(), "PHONE AUDIO UNAVAILABLE");
-    const auto failed = AudioMeterStatus::failed("The audio format is not supported.");
-    EXPECT_EQ(failed.meterLabel(), "PHONE AUDIO ERROR");
-    EXPECT_EQ(failed.failureText(), "The audio format is not supported.");
-    EXPECT_NE(failed, AudioMeterStatus::failed("Another error."));
 }
 
 }  // namespace
