@@ -9,11 +9,8 @@ ScopedLogCapture::ScopedLogCapture() : token_(addLogSink([this](const std::strin
 ScopedLogCapture::~ScopedLogCapture() { removeLogSink(token_); }
 
 void ScopedLogCapture::append(const std::string& line) {
-    {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(line);
-    }
-    lineAdded_.notify_all();
+    std::lock_guard lock(mutex_);
+    lines_.push_back(line);
 }
 
 std::vector<std::string> ScopedLogCapture::lines() const {
@@ -25,14 +22,6 @@ bool ScopedLogCapture::contains(std::string_view text) const {
     std::lock_guard lock(mutex_);
     return std::any_of(lines_.begin(), lines_.end(),
                        [&](const std::string& line) { return line.find(text) != std::string::npos; });
-}
-
-bool ScopedLogCapture::waitForLineContaining(std::string_view text, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(mutex_);
-    return lineAdded_.wait_for(lock, timeout, [&] {
-        return std::any_of(lines_.begin(), lines_.end(),
-                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
-    });
 }
 
 }  // namespace UmberlinPlatform

@@ -1,8 +1,6 @@
 #pragma once
 // Collects logged lines while it exists, for tests that check diagnostics.
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -23,14 +21,11 @@ public:
     std::vector<std::string> lines() const;
     // Whether some captured line contains `text`.
     bool contains(std::string_view text) const;
-    // Waits up to `timeout` for a line containing `text`; true when one arrived.
-    bool waitForLineContaining(std::string_view text, std::chrono::milliseconds timeout) const;
 
 private:
     void append(const std::string& line);
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable lineAdded_;
     std::vector<std::string> lines_;
     LogSinkToken token_;
 };

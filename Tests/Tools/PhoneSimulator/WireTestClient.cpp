@@ -83,8 +83,6 @@ void WireTestClient::drainFor(std::chrono::milliseconds duration) {
     }
 }
 
-void WireTestClient::sendCommand(const CameraControlCommand& command) { sendCommandPayload(encode(command)); }
-
 void WireTestClient::sendCommandPayload(ByteView payload) {
     sendRaw(makePacket(MessageType::cameraControlCommand, Flags(), 0, sequenceNumber_++, payload));
 }

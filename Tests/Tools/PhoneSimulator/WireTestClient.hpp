@@ -34,7 +34,6 @@ public:
     // Reads whatever arrives within the time given (the stream is expected to be quiet).
     void drainFor(std::chrono::milliseconds duration);
 
-    void sendCommand(const UmberlinWire::CameraControlCommand& command);
     // Sends bytes as they are, framed or not.
     void sendRaw(UmberlinWire::ByteView bytes);
     // A cameraControlCommand packet around any payload, with the client's next sequence number.
