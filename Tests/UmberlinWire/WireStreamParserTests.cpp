@@ -78,13 +78,6 @@ TEST(WireStreamParser, WholePacketsComeOutAndAPartialOneWaits) {
     EXPECT_EQ(messages[0].payload, Bytes(third.begin() + 24, third.end()));
 }
 
-TEST(WireStreamParser, EmptyPayloadArrivesWithItsHeader) {
-    UmberlinWireStreamParser parser;
-    const auto messages = parser.append(packet(MessageType::hello, 0));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].payload.empty());
-}
-
 TEST(WireStreamParser, PayloadsDoNotShareStorageWithTheInput) {
     Bytes chunk = concat({packet(MessageType::videoFrame, 16, 1), packet(MessageType::videoFrame, 16, 2)});
     UmberlinWireStreamParser parser;

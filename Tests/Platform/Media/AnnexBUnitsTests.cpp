@@ -33,16 +33,6 @@ TEST(AnnexBSplitting, IgnoresLeadingBytesEmptyUnitsAndStreamsWithoutStartCodes) 
     EXPECT_EQ(toBytes(splitAnnexB(stream)), (std::vector<Bytes>{{0x26, 0x01, 0xaf}}));
 }
 
-TEST(HevcNalUnitTypes, RecognisesParameterSets) {
-    EXPECT_EQ(hevcNalUnitType(Bytes{0x40, 0x01}), 32);
-    EXPECT_EQ(hevcNalUnitType(Bytes{0x26, 0x01}), 19);
-    EXPECT_EQ(hevcNalUnitType(Bytes{}), -1);
-    EXPECT_TRUE(isHevcParameterSet(Bytes{0x42, 0x01}));
-    EXPECT_TRUE(isHevcParameterSet(Bytes{0x44, 0x01}));
-    EXPECT_FALSE(isHevcParameterSet(Bytes{0x4e, 0x01}));  // prefix SEI
-    EXPECT_FALSE(isHevcParameterSet(Bytes{0x02, 0x01}));  // trailing picture
-}
-
 TEST(LengthPrefixing, WritesBigEndianLengthsOfEachSize) {
     const Bytes unit(300, 0xab);
     for (int prefix = 2; prefix <= 4; ++prefix) {

@@ -99,11 +99,5 @@ TEST(HevcEncoder, RejectsSettingsItCannotHonour) {
     EXPECT_THROW(HevcEncoder({.framesPerSecond = 0}), std::invalid_argument);
 }
 
-TEST(HevcEncoder, RefusesPicturesAfterFlushing) {
-    HevcEncoder encoder({.width = 64, .height = 64});
-    encoder.flush();
-    EXPECT_THROW(encoder.encode(0), std::logic_error);
-}
-
 }  // namespace
 }  // namespace UmberlinTools

@@ -171,21 +171,15 @@ TEST(MovieWriterFaults, FileSystemsThatAreFullReadOnlyOrTight) {
         GTEST_SKIP() << "cannot make a private mount namespace here (needs root and unshare)";
     }
     ScratchFolder folder;
-    std::filesystem::create_directories(folder.path / "full");
-    std::filesystem::create_directories(folder.path / "readonly");
-    std::filesystem::create_directories(folder.path / "tight");
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string command =
-        "unshare --mount --propagation private sh -c '"
-        "mount -t tmpfs -o size=64k tmpfs " +
-        folder.path.string() +
-        "/full && "
-        "mount -t tmpfs -o ro tmpfs " +
-        folder.path.string() +
-        "/readonly && "
-        "mount -t tmpfs -o size=4m tmpfs " +
-        folder.path.string() + "/tight && " + faultMountsVariable + "=" + folder.path.string() + " exec " + self +
-        " --gtest_filter=MovieWriterFaultsInNamespace.*' 2>&1";
+    std::string mounts;
+    for (const auto& [name, options] : {std::pair{"full", "size=64k"}, {"readonly", "ro"}, {"tight", "size=4m"}}) {
+        std::filesystem::create_directories(folder.path / name);
+        mounts += std::string("mount -t tmpfs -o ") + options + " tmpfs " + (folder.path / name).string() + " && ";
+    }
+    const std::string command = "unshare --mount --propagation private sh -c '" + mounts + faultMountsVariable + "=" +
+                                folder.path.string() + " exec " +
+                                std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --gtest_filter=MovieWriterFaultsInNamespace.*' 2>&1";
     const std::string output = runCommand(command);
     EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
 }

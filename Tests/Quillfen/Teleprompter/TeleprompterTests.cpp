@@ -78,20 +78,14 @@ TEST_F(TeleprompterRollTest, StartingMovesNothingAndTheFirstTickCountsFromTheSta
     *now += 1.0 / 30;
     controller.advance(*now);
     EXPECT_NEAR(position().offset(), 42.0 / 30, closeEnough);
-}
 
-TEST_F(TeleprompterRollTest, TheSpeedSliderChangesARollInProgress) {
-    controller.toggleRolling(1.0);
-    tick(1, 0.1);
+    // The speed slider changes a roll in progress; an unreadable speed rolls at the base speed.
     controller.setActiveSpeedMultiplier(3.0);
     tick(1, 0.1);
-    EXPECT_NEAR(position().offset(), 0.1 * 42 + 0.1 * 126, closeEnough);
-}
-
-TEST_F(TeleprompterRollTest, AnUnreadableSpeedRollsAtTheBaseSpeed) {
-    controller.toggleRolling(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_NEAR(position().offset(), 42.0 / 30 + 0.1 * 126, closeEnough);
+    controller.setActiveSpeedMultiplier(std::numeric_limits<double>::quiet_NaN());
     tick(1, 0.1);
-    EXPECT_NEAR(position().offset(), 0.1 * 42, closeEnough);
+    EXPECT_NEAR(position().offset(), 42.0 / 30 + 0.1 * 126 + 0.1 * 42, closeEnough);
 }
 
 TEST_F(TeleprompterRollTest, PausingStopsTheRollAndLaterTicksMoveNothing) {
