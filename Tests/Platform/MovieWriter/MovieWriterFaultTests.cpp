@@ -118,12 +118,15 @@ TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The recording process: writes two seconds and is killed before it can finish the file.
+        // The recording process: three fragments (1.5 s) and the key frame that closes the third,
+        // then it is killed once they are on disk, before it can finish the file.
         OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
-        appendInTimeOrder(writer, video.frames, audio);
+        appendInTimeOrder(writer, {video.frames.begin(), video.frames.begin() + 46},
+                          {audio.begin(), audio.begin() + 75});
         waitFor([&] {
-            const auto boxes = topLevelBoxes(path);
-            return std::count(boxes.begin(), boxes.end(), "moof") >= 3;  // fragments up to 1.5 s
+            const auto boxes = topLevelBoxes(path);  // whole boxes only
+            return std::count(boxes.begin(), boxes.end(), "moof") >= 3 && boxes.back() == "mdat" &&
+                   boxes[boxes.size() - 2] == "moof";
         });
         ::raise(SIGKILL);
         ::_exit(1);
