@@ -4,6 +4,8 @@
 // never on the receiver's queue or the main thread; the pictures reach the screen through the
 // renderer's frame mailbox, which the window's NetworkPreviewView collects from.
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "Dispatch/SerialQueue.hpp"
@@ -15,6 +17,11 @@ namespace Quillfen::Monitor {
 
 class NetworkVideoRenderer final : public Quillfen::NetworkVideoRenderer {
 public:
+    // Frames waiting to be decoded beyond which the decoder counts as fallen behind (a second
+    // at 30 fps): it then starts over at the next key frame instead of showing ever older
+    // pictures while the queue and its memory grow.
+    static constexpr std::int64_t maximumDecodingBacklog = 30;
+
     // The real renderer: libavcodec on a decoding thread of its own.
     static std::shared_ptr<NetworkVideoRenderer> create();
 
@@ -23,8 +30,9 @@ public:
                          std::shared_ptr<Video::VideoDecodingLayer> layer,
                          std::shared_ptr<Video::VideoFrameMailbox> frames);
 
-    // After a decoder failure, or when the layer needs a flush to go on, the layer is flushed
-    // and decoding restarts at the next key frame: delta frames up to it are dropped.
+    // After a decoder failure, when the layer needs a flush to go on, or when more than
+    // maximumDecodingBacklog frames wait behind this one, the layer is flushed and decoding
+    // restarts at the next key frame: delta frames up to it are dropped.
     void enqueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) override;
     // Flushes the layer and removes the picture on screen.
     void flush() override;
@@ -36,6 +44,7 @@ private:
     std::shared_ptr<UmberlinPlatform::SerialQueue> decodingQueue_;
     std::shared_ptr<Video::VideoFrameMailbox> frames_;
     std::shared_ptr<Video::VideoDecodingLayer> layer_;
+    std::shared_ptr<std::atomic<std::int64_t>> framesWaiting_ = std::make_shared<std::atomic<std::int64_t>>(0);
 };
 
 }  // namespace Quillfen::Monitor

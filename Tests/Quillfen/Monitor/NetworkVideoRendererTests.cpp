@@ -68,6 +68,19 @@ TEST(NetworkVideoRendererTests, AFailedLayerOrOneThatNeedsAFlushIsFlushedAndRest
     }
 }
 
+TEST(NetworkVideoRendererTests, ADecoderThatFellBehindDropsDeltaFramesUntilItsQueueIsShortAgain) {
+    RendererParts parts;
+    const std::int64_t tooMany = NetworkVideoRenderer::maximumDecodingBacklog + 3;
+    for (std::int64_t frame = 0; frame < tooMany; ++frame) parts.renderer->enqueue(nullptr, frame == 1);
+    parts.queue->runAllReady();
+
+    // Frame 0 (delta) and frame 1 (key) find too many frames behind them: the layer is flushed
+    // both times and only the key frame goes on; from frame 2 on the queue is short enough.
+    std::vector<std::string> expected{"flush", "flush", "enqueue"};
+    expected.insert(expected.end(), tooMany - 2, "enqueue");
+    EXPECT_EQ(parts.layer->calls, expected);
+}
+
 TEST(NetworkVideoRendererTests, FlushRemovesThePictureInOrderAndWorkLeftForAGoneRendererDoesNothing) {
     RendererParts parts;
     parts.renderer->enqueue(nullptr, true);
