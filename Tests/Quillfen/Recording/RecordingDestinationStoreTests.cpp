@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "Recording/FakeRecordingFolderPicker.hpp"
+
 namespace Quillfen {
 namespace {
 
@@ -23,18 +25,7 @@ namespace fs = std::filesystem;
 const QString noFolderSentence = "Choose a recording folder before starting a recording.";
 const QString unavailableSentence = "The recording folder is unavailable. Choose it again.";
 
-// Answers a folder request when the test says so, as a user would some time later.
-class FakeFolderPicker : public RecordingFolderPicker {
-public:
-    void pickFolder(const RecordingFolderPickerRequest& request, Completion completion) override {
-        requests.push_back(request);
-        pending = std::move(completion);
-    }
-    void answer(std::optional<fs::path> folder) { std::exchange(pending, {})(std::move(folder)); }
-
-    std::vector<RecordingFolderPickerRequest> requests;
-    Completion pending;
-};
+using FakeFolderPicker = Testing::FakeRecordingFolderPicker;
 
 class RecordingDestinationStoreTest : public testing::Test {
 protected:

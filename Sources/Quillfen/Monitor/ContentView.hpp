@@ -1,0 +1,96 @@
+#pragma once
+// The content of one monitor window: the control bar across the top, the picture area in
+// the middle and the status bar at the bottom. It reads everything from the window's
+// session controller, preferences, recording destination and teleprompter, and turns the
+// user's actions into calls on them; its own state is a few view flags.
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+#include "Session/MonitorModels.hpp"
+
+namespace Quillfen {
+
+class CaptureSessionController;
+class CaptureSessionRegistry;
+class ControlBar;
+class DidaruzoriZeroroDidevuzadez;
+class NetworkVideoRenderer;
+class PictureArea;
+class RecordingDestinationStore;
+class RecordingFlow;
+class StatusBar;
+class TeleprompterController;
+
+struct ContentViewParts {
+    CaptureSessionController& controller;
+    CaptureSessionRegistry& sessionRegistry;
+    RecordingDestinationStore& recordingDestination;
+    DidaruzoriZeroroDidevuzadez& preferences;
+    std::shared_ptr<NetworkVideoRenderer> renderer;  // the preview's renderer
+};
+
+class ContentView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int minimumContentWidth = 820;
+    static constexpr int minimumContentHeight = 520;
+
+    explicit ContentView(ContentViewParts parts, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    TeleprompterController& teleprompter() { return *teleprompter_; }
+
+    // The script editor is shown.
+    bool isEditingTeleprompter() const { return isEditingTeleprompter_; }
+    void setEditingTeleprompter(bool editing);
+    // Pauses the roll, starts the draft from the current script and shows the editor.
+    void openTeleprompterEditor();
+    const QString& teleprompterDraft() const { return teleprompterDraft_; }
+    void setTeleprompterDraft(const QString& draft) { teleprompterDraft_ = draft; }
+    // The camera controls panel is shown.
+    bool isShowingCameraControls() const { return isShowingCameraControls_; }
+    void setShowingCameraControls(bool showing);
+
+    // The phone's rotation as the picture is turned on screen.
+    MonitorRotation displayedRotation() const;
+    // Width over height of the picture as shown (turned), or none before the phone has
+    // announced a usable size.
+    std::optional<double> displayedVideoAspectRatio() const;
+
+    ControlBar& controlBar() { return *controlBar_; }
+    PictureArea& pictureArea() { return *pictureArea_; }
+    StatusBar& statusBar() { return *statusBar_; }
+    RecordingFlow& recordingFlow() { return *recordingFlow_; }
+
+signals:
+    void isEditingTeleprompterChanged(bool editing);
+    void isShowingCameraControlsChanged(bool showing);
+    // The displayed rotation or aspect ratio changed.
+    void displayedPictureChanged();
+
+private:
+    void bindRecordingFolderToPhone();
+    void refreshPicture();
+
+    CaptureSessionController& controller_;
+    CaptureSessionRegistry& sessionRegistry_;
+    RecordingDestinationStore& recordingDestination_;
+    DidaruzoriZeroroDidevuzadez& preferences_;
+    std::shared_ptr<NetworkVideoRenderer> renderer_;
+    std::unique_ptr<TeleprompterController> teleprompter_;
+
+    bool isEditingTeleprompter_ = false;
+    QString teleprompterDraft_;
+    bool isShowingCameraControls_ = false;
+
+    ControlBar* controlBar_;
+    PictureArea* pictureArea_;
+    StatusBar* statusBar_;
+    RecordingFlow* recordingFlow_;
+};
+
+}  // namespace Quillfen

@@ -1,0 +1,175 @@
+#include "Monitor/SystemSymbols.hpp"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace Quillfen {
+
+namespace {
+
+using Drawing = std::function<void(QPainter&)>;
+
+struct Symbol {
+    std::vector<QString> themeNames;  // tried in order
+    Drawing drawing;                  // on a 24 x 24 canvas
+};
+
+// The installed theme is GNOME's; without a desktop session Qt names no theme at all.
+constexpr const char* fallbackThemeName = "Adwaita";
+
+void drawCircle(QPainter& painter) { painter.drawEllipse(QRectF(4, 4, 16, 16)); }
+
+const std::map<QString, Symbol>& symbols() {
+    static const std::map<QString, Symbol> table{
+        {"arrow.clockwise",
+         {{"view-refresh"}, [](QPainter& p) { p.drawArc(QRectF(5, 5, 14, 14), 90 * 16, -300 * 16); }}},
+        {"arrow.left.and.right",
+         {{"object-flip-horizontal"},
+          [](QPainter& p) {
+              p.drawLine(QPointF(4, 12), QPointF(20, 12));
+              p.drawPolyline(QPolygonF({{8, 8}, {4, 12}, {8, 16}}));
+              p.drawPolyline(QPolygonF({{16, 8}, {20, 12}, {16, 16}}));
+          }}},
+        {"arrow.up.and.down",
+         {{"object-flip-vertical"},
+          [](QPainter& p) {
+              p.drawLine(QPointF(12, 4), QPointF(12, 20));
+              p.drawPolyline(QPolygonF({{8, 8}, {12, 4}, {16, 8}}));
+              p.drawPolyline(QPolygonF({{8, 16}, {12, 20}, {16, 16}}));
+          }}},
+        {"grid",
+         {{},
+          [](QPainter& p) {
+              p.drawRect(QRectF(4, 4, 16, 16));
+              for (double at : {9.33, 14.67}) {
+                  p.drawLine(QPointF(at, 4), QPointF(at, 20));
+                  p.drawLine(QPointF(4, at), QPointF(20, at));
+              }
+          }}},
+        {"level",
+         {{},
+          [](QPainter& p) {
+              p.drawRoundedRect(QRectF(3, 8, 18, 8), 4, 4);
+              p.drawEllipse(QRectF(10, 10, 4, 4));
+          }}},
+        {"scope",
+         {{},
+          [](QPainter& p) {
+              drawCircle(p);
+              p.drawLine(QPointF(12, 2), QPointF(12, 8));
+              p.drawLine(QPointF(12, 16), QPointF(12, 22));
+              p.drawLine(QPointF(2, 12), QPointF(8, 12));
+              p.drawLine(QPointF(16, 12), QPointF(22, 12));
+          }}},
+        {"waveform",
+         {{"microphone-sensitivity-high", "audio-volume-high"},
+          [](QPainter& p) {
+              const double heights[] = {4, 10, 16, 8, 12, 6};
+              for (int bar = 0; bar < 6; ++bar) {
+                  const double x = 4.5 + bar * 3;
+                  p.drawLine(QPointF(x, 12 - heights[bar] / 2), QPointF(x, 12 + heights[bar] / 2));
+              }
+          }}},
+        {"info.circle",
+         {{"dialog-information"},
+          [](QPainter& p) {
+              drawCircle(p);
+              p.drawLine(QPointF(12, 11), QPointF(12, 16));
+              p.drawPoint(QPointF(12, 8));
+          }}},
+        {"camera.aperture",
+         {{"camera-photo"},
+          [](QPainter& p) {
+              drawCircle(p);
+              for (int blade = 0; blade < 6; ++blade) {
+                  p.save();
+                  p.translate(12, 12);
+                  p.rotate(blade * 60);
+                  p.drawLine(QPointF(-3, -3.5), QPointF(5, -6));
+                  p.restore();
+              }
+          }}},
+        {"text.quote",
+         {{"insert-text", "accessories-text-editor"},
+          [](QPainter& p) {
+              for (double y : {7.0, 12.0, 17.0}) p.drawLine(QPointF(4, y), QPointF(y == 17 ? 14 : 20, y));
+          }}},
+        {"folder",
+         {{"folder"},
+          [](QPainter& p) {
+              p.drawPolygon(QPolygonF({{3, 6}, {9, 6}, {11, 8}, {21, 8}, {21, 19}, {3, 19}}));
+          }}},
+        {"record.circle",
+         {{"media-record"},
+          [](QPainter& p) {
+              drawCircle(p);
+              p.setBrush(p.pen().color());
+              p.drawEllipse(QRectF(8, 8, 8, 8));
+          }}},
+        {"stop.fill",
+         {{"media-playback-stop"},
+          [](QPainter& p) {
+              p.setBrush(p.pen().color());
+              p.drawRoundedRect(QRectF(6, 6, 12, 12), 2, 2);
+          }}},
+        {"video.fill",
+         {{"camera-video"},
+          [](QPainter& p) {
+              p.setBrush(p.pen().color());
+              p.drawRoundedRect(QRectF(2, 7, 14, 10), 2, 2);
+              p.drawPolygon(QPolygonF({{17, 12}, {22, 8}, {22, 16}}));
+          }}},
+        {"folder.badge.magnifyingglass",
+         {{"system-file-manager", "folder"},
+          [](QPainter& p) {
+              p.drawPolygon(QPolygonF({{3, 6}, {9, 6}, {11, 8}, {21, 8}, {21, 19}, {3, 19}}));
+              p.drawEllipse(QRectF(10, 10, 6, 6));
+              p.drawLine(QPointF(15.5, 15.5), QPointF(19, 19));
+          }}},
+        {"lock.shield",
+         {{"preferences-system-privacy", "security-medium"},
+          [](QPainter& p) {
+              p.drawPolygon(QPolygonF({{12, 3}, {20, 6}, {19, 14}, {12, 21}, {5, 14}, {4, 6}}));
+          }}},
+    };
+    return table;
+}
+
+QIcon drawnIcon(const Drawing& drawing) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 24.0, size / 24.0);
+        painter.setPen(QPen(QColor(0xE6, 0xE6, 0xE6), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        drawing(painter);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QIcon themeIcon(const std::vector<QString>& names) {
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") QIcon::setFallbackThemeName(fallbackThemeName);
+    for (const QString& name : names) {
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    }
+    return {};
+}
+
+}  // namespace
+
+QIcon systemSymbolIcon(const QString& symbolName) {
+    const auto symbol = symbols().find(symbolName);
+    if (symbol == symbols().end()) return drawnIcon(drawCircle);
+    QIcon icon = themeIcon(symbol->second.themeNames);
+    return icon.isNull() ? drawnIcon(symbol->second.drawing) : icon;
+}
+
+}  // namespace Quillfen
