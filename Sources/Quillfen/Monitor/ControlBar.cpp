@@ -226,7 +226,12 @@ void ControlBar::refresh() {
 
     sourcePicker_->reload();
     refreshRecordingControls();
-    fitToWidth();
+    // Titles and the level reference button change the room the controls need.
+    const auto layoutState = std::make_pair(recordAction_->text(), levelReferenceButton_->isVisibleTo(this));
+    if (layoutState != fittedLayoutState_) {
+        fittedLayoutState_ = layoutState;
+        fitToWidth();
+    }
 }
 
 void ControlBar::refreshRecordingControls() {

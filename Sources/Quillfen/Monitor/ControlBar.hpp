@@ -7,7 +7,11 @@
 // switches, then the other buttons, show their icons only (the titles stay in the tooltips
 // and screen reader names).
 
+#include <QString>
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 class QAction;
 class QToolButton;
@@ -81,6 +85,7 @@ private:
     std::vector<QToolButton*> switchButtons_;
     std::vector<QToolButton*> otherTitledButtons_;
     bool fitting_ = false;
+    std::pair<QString, bool> fittedLayoutState_;
 };
 
 }  // namespace Quillfen

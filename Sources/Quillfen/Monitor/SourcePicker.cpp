@@ -2,6 +2,8 @@
 
 #include <QStandardItemModel>
 
+#include <vector>
+
 #include "Session/CaptureSessionController.hpp"
 
 namespace Quillfen {
@@ -25,20 +27,37 @@ SourcePicker::SourcePicker(CaptureSessionController& controller, QWidget* parent
 QSize SourcePicker::sizeHint() const { return {idealPickerWidth, QComboBox::sizeHint().height()}; }
 
 void SourcePicker::reload() {
-    reloading_ = true;
-    clear();
-    addItem(noSourcesTitle);
-    auto* entries = qobject_cast<QStandardItemModel*>(model());
+    struct Entry {
+        QString title;
+        QString id;
+        bool isEnabled;
+    };
+    std::vector<Entry> entries{{noSourcesTitle, {}, true}};
     int selectedRow = 0;
     for (const CaptureSource& source : controller_.sources()) {
         // A phone's name is shown as it came, never interpreted.
-        addItem(QString::fromStdString(source.displayName()), QString::fromStdString(source.id));
-        const int row = count() - 1;
-        entries->item(row)->setEnabled(controller_.isSourceAvailable(source.id));
-        if (controller_.selectedSourceID() == source.id) selectedRow = row;
+        entries.push_back({QString::fromStdString(source.displayName()), QString::fromStdString(source.id),
+                           controller_.isSourceAvailable(source.id)});
+        if (controller_.selectedSourceID() == source.id) selectedRow = static_cast<int>(entries.size()) - 1;
+    }
+    setEnabled(!controller_.sources().empty());
+
+    // Rebuilt only when something changed, so an open list stays open.
+    auto* model = qobject_cast<QStandardItemModel*>(this->model());
+    bool same = count() == static_cast<int>(entries.size());
+    for (int row = 0; same && row < count(); ++row) {
+        same = itemText(row) == entries[row].title && itemData(row).toString() == entries[row].id &&
+               model->item(row)->isEnabled() == entries[row].isEnabled;
+    }
+    reloading_ = true;
+    if (!same) {
+        clear();
+        for (const Entry& entry : entries) {
+            addItem(entry.title, entry.id);
+            model->item(count() - 1)->setEnabled(entry.isEnabled);
+        }
     }
     setCurrentIndex(selectedRow);
-    setEnabled(!controller_.sources().empty());
     reloading_ = false;
 }
 

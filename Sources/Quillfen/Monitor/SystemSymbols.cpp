@@ -1,8 +1,10 @@
 #include "Monitor/SystemSymbols.hpp"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include <functional>
 #include <map>
@@ -19,8 +21,8 @@ struct Symbol {
     Drawing drawing;                  // on a 24 x 24 canvas
 };
 
-// The installed theme is GNOME's; without a desktop session Qt names no theme at all.
-constexpr const char* fallbackThemeName = "Adwaita";
+// GNOME's theme (Debian's adwaita-icon-theme).
+constexpr const char* iconThemeName = "Adwaita";
 
 void drawCircle(QPainter& painter) { painter.drawEllipse(QRectF(4, 4, 16, 16)); }
 
@@ -76,7 +78,7 @@ const std::map<QString, Symbol>& symbols() {
               }
           }}},
         {"info.circle",
-         {{"dialog-information"},
+         {{},
           [](QPainter& p) {
               drawCircle(p);
               p.drawLine(QPointF(12, 11), QPointF(12, 16));
@@ -104,15 +106,16 @@ const std::map<QString, Symbol>& symbols() {
           [](QPainter& p) {
               p.drawPolygon(QPolygonF({{3, 6}, {9, 6}, {11, 8}, {21, 8}, {21, 19}, {3, 19}}));
           }}},
+        // On the red Record button: drawn in the light pen, as the theme's red icons would vanish.
         {"record.circle",
-         {{"media-record"},
+         {{},
           [](QPainter& p) {
               drawCircle(p);
               p.setBrush(p.pen().color());
               p.drawEllipse(QRectF(8, 8, 8, 8));
           }}},
         {"stop.fill",
-         {{"media-playback-stop"},
+         {{},
           [](QPainter& p) {
               p.setBrush(p.pen().color());
               p.drawRoundedRect(QRectF(6, 6, 12, 12), 2, 2);
@@ -155,10 +158,21 @@ QIcon drawnIcon(const Drawing& drawing) {
     return icon;
 }
 
+// The theme's full-colour icons read on the window's dark colours whatever the desktop's own
+// theme is (a light desktop theme draws dark glyphs), so they are looked up in that one theme
+// rather than in the desktop's.
 QIcon themeIcon(const std::vector<QString>& names) {
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") QIcon::setFallbackThemeName(fallbackThemeName);
+    static const QStringList themeFolders = QStandardPaths::locateAll(
+        QStandardPaths::GenericDataLocation, QString("icons/") + iconThemeName, QStandardPaths::LocateDirectory);
     for (const QString& name : names) {
-        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+        QIcon icon;
+        for (const QString& folder : themeFolders) {
+            for (int size : {16, 22, 24, 32, 48}) {
+                const QString file = QString("%1/%2x%2/legacy/%3.png").arg(folder).arg(size).arg(name);
+                if (QFileInfo::exists(file)) icon.addFile(file, QSize(size, size));
+            }
+        }
+        if (!icon.isNull()) return icon;
     }
     return {};
 }

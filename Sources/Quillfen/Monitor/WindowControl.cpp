@@ -1,5 +1,6 @@
 #include "Monitor/WindowControl.hpp"
 
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <array>
@@ -35,6 +36,12 @@ Qt::Key key(const std::string& name) {
     return static_cast<Qt::Key>(QChar(name.empty() ? 0 : name.front()).toUpper().unicode());
 }
 
+// A tooltip that looks like markup is drawn as markup; a phone's name must not be.
+QString plainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) return text;
+    return "<p style=\"white-space:pre-wrap\">" + text.toHtmlEscaped() + "</p>";
+}
+
 }  // namespace
 
 QKeySequence keySequence(const KeyboardShortcut& shortcut) {
@@ -59,7 +66,7 @@ QAction* makeWindowAction(const WindowControlText& text, QObject* parent) {
     auto* action = new QAction(systemSymbolIcon(text.symbol), text.title, parent);
     if (text.shortcut) action->setShortcut(keySequence(*text.shortcut));
     action->setShortcutContext(Qt::WindowShortcut);
-    action->setToolTip(helpText(text.help, text.shortcut));
+    action->setToolTip(plainToolTip(helpText(text.help, text.shortcut)));
     return action;
 }
 
@@ -74,8 +81,9 @@ QToolButton* makeWindowButton(QAction* action, const WindowControlText& text, QW
 }
 
 void describeControl(QWidget* control, QAction* action, const QString& help, const QString& hint) {
-    if (action) action->setToolTip(help);
-    control->setToolTip(help);
+    const QString toolTip = plainToolTip(help);
+    if (action) action->setToolTip(toolTip);
+    control->setToolTip(toolTip);
     control->setAccessibleDescription(hint);
 }
 

@@ -10,6 +10,7 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -181,7 +182,8 @@ TEST_F(ContentViewTest, TheControlBarHoldsEveryControlInOrderWithItsTexts) {
          "Open the teleprompter script editor. Keyboard shortcut P."},
         {"Recording Folder", "Recording folder for Studio iPhone: No recording folder selected (Ctrl+Shift+O)",
          "Choose recording folder for studio iphone. Keyboard shortcut Ctrl+Shift+O."},
-        {"Record to Computer", "Record phone video and audio to a QuickTime movie on this computer (Ctrl+Shift+R)", waitingHint},
+        {"Record to Computer", "Record phone video and audio to a QuickTime movie on this computer (Ctrl+Shift+R)",
+         waitingHint},
     };
 
     QLayout* bar = monitor.view->controlBar().layout();
@@ -400,9 +402,15 @@ TEST_F(ContentViewTest, TheDisplayedAspectRatioFollowsTheRotation) {
 }
 
 TEST_F(ContentViewTest, TheRecordingFolderFollowsTheConnectedPhone) {
-    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    UmberlinWire::Hello announced = hello(30);
+    announced.deviceName = "<b>Studio</b> <img src=x>";
+    MonitorWindow& monitor = openLiveWindowWithoutAudio(announced);
     EXPECT_EQ(monitor.destination.boundSourceID(), "source-1");
-    EXPECT_EQ(monitor.destination.assignmentDescription(), "Recording folder for Studio iPhone");
+    // The phone's name is shown as it came, not read as markup.
+    const QString toolTip = monitor.button("Recording Folder")->toolTip();
+    EXPECT_TRUE(QTextDocumentFragment::fromHtml(toolTip).toPlainText().startsWith(
+        "Recording folder for <b>Studio</b> <img src=x>: "))
+        << toolTip.toStdString();
 
     monitor.session.receiver.connections.latest().reportState(
         UmberlinPlatform::ConnectionState::failed({.code = 0, .localizedDescription = "Gone."}));
