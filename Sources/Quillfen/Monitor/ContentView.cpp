@@ -1,13 +1,13 @@
 #include "Monitor/ContentView.hpp"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QVBoxLayout>
 
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/EmptyStateView.hpp"
 #include "Monitor/MonitorPalette.hpp"
+#include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/StatusBar.hpp"
@@ -19,16 +19,6 @@
 namespace Quillfen {
 
 namespace {
-
-// The picture of `renderer`, turned and mirrored as the window shows it.
-QWidget* makePreview(const std::shared_ptr<NetworkVideoRenderer>&) {
-    auto* preview = new QWidget;
-    QPalette black = preview->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    preview->setPalette(black);
-    preview->setAutoFillBackground(true);
-    return preview;
-}
 
 QFrame* makeDivider(QWidget* parent) {
     auto* divider = new QFrame(parent);
@@ -46,7 +36,6 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
       sessionRegistry_(parts.sessionRegistry),
       recordingDestination_(parts.recordingDestination),
       preferences_(parts.preferences),
-      renderer_(std::move(parts.renderer)),
       teleprompter_(std::make_unique<TeleprompterController>()) {
     setPalette(monitorPalette());
     setAutoFillBackground(true);
@@ -61,7 +50,8 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     column->addWidget(makeDivider(this));
 
     pictureArea_ = new PictureArea(this);
-    pictureArea_->setLayer(PictureLayer::preview, makePreview(renderer_));
+    preview_ = new Monitor::NetworkPreviewSurface(std::move(parts.renderer));
+    pictureArea_->setLayer(PictureLayer::preview, preview_);
     pictureArea_->setLayer(PictureLayer::emptyState, new EmptyStateView(controller_));
     column->addWidget(pictureArea_, 1);
     column->addWidget(makeDivider(this));
@@ -86,10 +76,12 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     using C = CaptureSessionController;
     for (auto changed : {&C::isRunningChanged, &C::streamRotationAngleDegreesChanged, &C::sourceVideoDimensionsChanged})
         connect(&controller_, changed, this, &ContentView::refreshPicture);
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) controller_.applicationDidBecomeActive();
-    });
+    connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged, this,
+            &ContentView::refreshMirroring);
+    connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged, this,
+            &ContentView::refreshMirroring);
     refreshPicture();
+    refreshMirroring();
 }
 
 ContentView::~ContentView() = default;
@@ -136,8 +128,14 @@ void ContentView::bindRecordingFolderToPhone() {
 }
 
 void ContentView::refreshPicture() {
+    preview_->setRotation(displayedRotation());
     pictureArea_->layer(PictureLayer::emptyState)->setVisible(!controller_.isRunning());
     emit displayedPictureChanged();
+}
+
+void ContentView::refreshMirroring() {
+    preview_->setHorizontallyMirrored(preferences_.isHorizontallyMirrored());
+    preview_->setVerticallyMirrored(preferences_.isVerticallyMirrored());
 }
 
 }  // namespace Quillfen

@@ -13,11 +13,15 @@
 
 namespace Quillfen {
 
+namespace Monitor {
+class NetworkPreviewSurface;
+class NetworkVideoRenderer;
+}  // namespace Monitor
+
 class CaptureSessionController;
 class CaptureSessionRegistry;
 class ControlBar;
 class DidaruzoriZeroroDidevuzadez;
-class NetworkVideoRenderer;
 class PictureArea;
 class RecordingDestinationStore;
 class RecordingFlow;
@@ -29,7 +33,7 @@ struct ContentViewParts {
     CaptureSessionRegistry& sessionRegistry;
     RecordingDestinationStore& recordingDestination;
     DidaruzoriZeroroDidevuzadez& preferences;
-    std::shared_ptr<NetworkVideoRenderer> renderer;  // the preview's renderer
+    std::shared_ptr<Monitor::NetworkVideoRenderer> renderer;  // the preview's renderer
 };
 
 class ContentView : public QWidget {
@@ -75,12 +79,12 @@ signals:
 private:
     void bindRecordingFolderToPhone();
     void refreshPicture();
+    void refreshMirroring();
 
     CaptureSessionController& controller_;
     CaptureSessionRegistry& sessionRegistry_;
     RecordingDestinationStore& recordingDestination_;
     DidaruzoriZeroroDidevuzadez& preferences_;
-    std::shared_ptr<NetworkVideoRenderer> renderer_;
     std::unique_ptr<TeleprompterController> teleprompter_;
 
     bool isEditingTeleprompter_ = false;
@@ -89,6 +93,7 @@ private:
 
     ControlBar* controlBar_;
     PictureArea* pictureArea_;
+    Monitor::NetworkPreviewSurface* preview_;
     StatusBar* statusBar_;
     RecordingFlow* recordingFlow_;
 };

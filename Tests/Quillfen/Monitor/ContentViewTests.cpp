@@ -20,6 +20,8 @@
 
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
+#include "Monitor/NetworkPreviewSurface.hpp"
+#include "Monitor/NetworkVideoRenderer.hpp"
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/SourcePicker.hpp"
@@ -42,8 +44,8 @@ struct MonitorWindow {
     MonitorWindow(Window& session, CaptureSessionRegistry& registry, QSettings& defaults,
                   std::shared_ptr<FakeRecordingFolderPicker> picker)
         : session(session), preferences(defaults), destination(defaults, std::move(picker)) {
-        view = std::make_unique<ContentView>(
-            ContentViewParts{*session.controller, registry, destination, preferences, session.renderer});
+        view = std::make_unique<ContentView>(ContentViewParts{*session.controller, registry, destination, preferences,
+                                                              Monitor::NetworkVideoRenderer::create()});
         view->resize(ContentView::minimumContentWidth, ContentView::minimumContentHeight);
         view->show();
         view->activateWindow();
@@ -58,6 +60,9 @@ struct MonitorWindow {
         return nullptr;
     }
     CaptureSessionController& controller() const { return *session.controller; }
+    Monitor::NetworkPreviewView& preview() const {
+        return static_cast<Monitor::NetworkPreviewSurface*>(view->pictureArea().layer(PictureLayer::preview))->view();
+    }
 
     Window& session;
     DidaruzoriZeroroDidevuzadez preferences;
@@ -288,8 +293,10 @@ TEST_F(ContentViewTest, EachShortcutTriggersItsAction) {
         std::function<bool()> done;
     };
     const Case cases[] = {
-        {"H Mirror", Qt::Key_M, Qt::NoModifier, [&] { return preferences.isHorizontallyMirrored(); }},
-        {"V Mirror", Qt::Key_M, Qt::ShiftModifier, [&] { return preferences.isVerticallyMirrored(); }},
+        {"H Mirror", Qt::Key_M, Qt::NoModifier,
+         [&] { return preferences.isHorizontallyMirrored() && monitor.preview().isHorizontallyMirrored(); }},
+        {"V Mirror", Qt::Key_M, Qt::ShiftModifier,
+         [&] { return preferences.isVerticallyMirrored() && monitor.preview().isVerticallyMirrored(); }},
         {"Grid", Qt::Key_G, Qt::NoModifier, [&] { return !preferences.showsGrid(); }},
         {"Level", Qt::Key_L, Qt::NoModifier, [&] { return preferences.showsLevel(); }},
         {"Set Level Reference", Qt::Key_L, Qt::ShiftModifier, [&] { return controller.hasLevelReference(); }},
@@ -384,7 +391,7 @@ TEST_F(ContentViewTest, AlertsShowProblemsAndDismissingOneClearsIt) {
     EXPECT_TRUE(monitor.button("Record to Computer")->isEnabled());
 }
 
-TEST_F(ContentViewTest, TheDisplayedAspectRatioFollowsTheRotation) {
+TEST_F(ContentViewTest, ThePictureIsShownTurnedWithTheMatchingAspectRatio) {
     UmberlinWire::Hello announced = hello(30);
     announced.width = 1920;
     announced.height = 1080;
@@ -393,6 +400,7 @@ TEST_F(ContentViewTest, TheDisplayedAspectRatioFollowsTheRotation) {
              {0, 1920.0 / 1080}, {90, 1080.0 / 1920}, {180, 1920.0 / 1080}, {-90, 1080.0 / 1920}}) {
         deliver(monitor, {jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{rotation})});
         EXPECT_EQ(monitor.view->displayedVideoAspectRatio(), ratio) << rotation;
+        EXPECT_EQ(rawValue(monitor.preview().rotation()), (rotation + 360) % 360);
     }
 
     monitor.session.receiver.connections.latest().reportState(
