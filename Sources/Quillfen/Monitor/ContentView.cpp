@@ -6,7 +6,6 @@
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/EmptyStateView.hpp"
-#include "Monitor/MonitorPalette.hpp"
 #include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/RecordingFlow.hpp"
@@ -37,7 +36,6 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
       recordingDestination_(parts.recordingDestination),
       preferences_(parts.preferences),
       teleprompter_(std::make_unique<TeleprompterController>()) {
-    setPalette(monitorPalette());
     setAutoFillBackground(true);
     setMinimumSize(minimumContentWidth, minimumContentHeight);
 
