@@ -34,7 +34,7 @@ bool openGlIsUsable() {
 NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent, Drawing drawing)
     : QWidget(parent),
       renderer_(std::move(renderer)),
-      drawsWithOpenGl_(drawing == Drawing::openGl || (drawing == Drawing::automatic && openGlIsUsable())) {
+      drawsWithOpenGl_(drawing == Drawing::automatic && openGlIsUsable()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (drawsWithOpenGl_) {
         canvas_ = new PreviewOpenGlCanvas(*this);

@@ -21,9 +21,10 @@ class NetworkPreviewView : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Drawing { automatic, openGl, cpu };
+    // `automatic`: OpenGL where a context can be made current, the CPU elsewhere; `cpu`: the
+    // CPU always (tests and measurements that compare the two).
+    enum class Drawing { automatic, cpu };
 
-    // With `automatic`, OpenGL where a context can be made and the CPU elsewhere.
     explicit NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent = nullptr,
                                 Drawing drawing = Drawing::automatic);
     ~NetworkPreviewView() override;
