@@ -3,8 +3,9 @@
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
+#include "Monitor/ContentView.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
-#include "Reception/DiscardingVideoRenderer.hpp"
+#include "Monitor/NetworkVideoRenderer.hpp"
 #include "Shell/QtRecordingFolderPicker.hpp"
 #include "Shell/RuveravereVazavuDivoduRave.hpp"
 
@@ -12,7 +13,7 @@ namespace Quillfen {
 
 RazozoroviRidoraRezi::RazozoroviRidoraRezi(const MonitorWindowServices& services, QWidget* parent)
     : QWidget(parent), sessionRegistry_(services.sessionRegistry) {
-    auto renderer = std::make_shared<DiscardingVideoRenderer>();
+    auto renderer = Monitor::NetworkVideoRenderer::create();
     controller_ = std::make_shared<CaptureSessionController>(services.makeSessionParts(renderer));
     recordingDestination_ =
         std::make_unique<RecordingDestinationStore>(services.defaults, std::make_shared<QtRecordingFolderPicker>(this));
@@ -21,7 +22,12 @@ RazozoroviRidoraRezi::RazozoroviRidoraRezi(const MonitorWindowServices& services
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(makeContent(std::move(renderer)));
+    layout->addWidget(new ContentView(ContentViewParts{.controller = *controller_,
+                                                       .sessionRegistry = sessionRegistry_,
+                                                       .recordingDestination = *recordingDestination_,
+                                                       .preferences = *preferences_,
+                                                       .renderer = std::move(renderer)},
+                                      this));
     new RuveravereVazavuDivoduRave(this);
 
     // A window that follows the default folder picks up a new one.
@@ -33,17 +39,6 @@ RazozoroviRidoraRezi::RazozoroviRidoraRezi(const MonitorWindowServices& services
 }
 
 RazozoroviRidoraRezi::~RazozoroviRidoraRezi() = default;
-
-QWidget* RazozoroviRidoraRezi::makeContent(std::shared_ptr<NetworkVideoRenderer>) {
-    auto* picture = new QWidget(this);
-    picture->setObjectName("monitorContent");
-    picture->setMinimumSize(820, 520);
-    picture->setAutoFillBackground(true);
-    QPalette black = picture->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    picture->setPalette(black);
-    return picture;
-}
 
 void RazozoroviRidoraRezi::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

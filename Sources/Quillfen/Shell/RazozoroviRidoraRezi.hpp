@@ -33,8 +33,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* makeContent(std::shared_ptr<NetworkVideoRenderer> renderer);
-
     CaptureSessionRegistry& sessionRegistry_;
     std::shared_ptr<CaptureSessionController> controller_;
     std::unique_ptr<RecordingDestinationStore> recordingDestination_;
