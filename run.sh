@@ -2,54 +2,44 @@
 # Sets everything up on a fresh Debian machine and runs Umberlin Rezuvidodo against the
 # phone simulator. Safe to run again: installed packages and finished builds are skipped.
 #
-# The monitor window is not built yet. Until it is, this shows the live stream and records it:
-#   1. the simulator on loopback, its live stream decoded by umberlin-wire-dump for 3 seconds;
-#   2. the simulator as a phone on a private virtual USB link (its own network namespaces,
-#      DNS-SD included, nothing sent on this machine's real interfaces), found and recorded
-#      by umberlin-record into ./Recordings for RUN_SECONDS seconds (default 10).
+# The simulator plays a phone on a private virtual USB link (its own network namespaces,
+# DNS-SD included, nothing sent on this machine's real interfaces); the monitor finds it
+# there, connects and shows its picture. With a display the window opens on it until you
+# quit. Without one the monitor runs on a virtual display (Xvfb) for RUN_SECONDS seconds
+# (default 8), and a screenshot of it is saved and its path printed.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
 Tools/setup/install-packages.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target umberlin-phone-sim umberlin-wire-dump umberlin-record
+cmake --build build -j "$(nproc)" --target umberlin-phone-sim umberlin-rezuvidodo
 
-simulator=build/Tools/PhoneSimulator/umberlin-phone-sim
-work=$(mktemp -d)
-simulator_pid=
-cleanup() {
-  if [[ -n $simulator_pid ]]; then kill -TERM "$simulator_pid" 2>/dev/null || true; wait "$simulator_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+app=$root/build/Sources/Quillfen/umberlin-rezuvidodo
+phone="'$root/build/Tools/PhoneSimulator/umberlin-phone-sim' --name 'Umberlin Simulator' --address 10.77.0.2 --size 1920x1080"
 
-echo "== The phone simulator's live stream, as umberlin-wire-dump reads it (3 seconds)"
-"$simulator" --no-advertise --address 127.0.0.1 --port 0 --size 1280x720 >"$work/simulator.log" 2>&1 &
-simulator_pid=$!
-port=
-for _ in $(seq 50); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/simulator.log")
-  [[ -n $port ]] && break
-  sleep 0.1
-done
-[[ -n $port ]] || { cat "$work/simulator.log"; echo "The simulator did not start." >&2; exit 1; }
-# The capture stops mid-packet after 3 seconds, which the dump tool reports on its last line.
-timeout 3 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port && cat <&3" |
-  build/Tools/WireDump/umberlin-wire-dump | cut -c1-160 | awk 'NR <= 12 || /"type":"(status|videoFrame)"/ && ++n % 30 == 0' || true
-kill -TERM "$simulator_pid"; wait "$simulator_pid" 2>/dev/null || true
-simulator_pid=
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
+  echo "== Umberlin Rezuvidodo with the phone simulator as its phone; quit it to end"
+  exec Tests/Support/Sandbox/run-in-sandbox.sh --timeout 86400 --phone "$phone" -- "$app"
+fi
 
-echo
-echo "== umberlin-record finds the simulator over a virtual USB link and records ${RUN_SECONDS:-10} seconds"
-mkdir -p Recordings
-Tests/Support/Sandbox/run-in-sandbox.sh --timeout $(( ${RUN_SECONDS:-10} + 90 )) \
-  --phone "$simulator --name 'Umberlin Simulator' --address 10.77.0.2 --size 1280x720 --rotation 90" -- \
-  build/Tools/Record/umberlin-record --folder "$root/Recordings" --seconds "${RUN_SECONDS:-10}" | tee "$work/record.log"
-# The simulator in the phone namespace prints too; the recorder prints the movie's path last.
-movie=$(grep -x "$root/Recordings/.*\.mov" "$work/record.log" | tail -n 1)
-[[ -n $movie ]] || { echo "No movie was recorded." >&2; exit 1; }
-echo
-ffprobe -v error -show_entries stream=codec_name,codec_tag_string,width,height,sample_rate,channels:format=duration \
-  -of default=noprint_wrappers=1 "$movie"
-echo "Play it with: ffplay \"$movie\""
+seconds=${RUN_SECONDS:-8}
+screenshot=$root/build/umberlin-rezuvidodo.png
+echo "== No display: Umberlin Rezuvidodo on a virtual display for $seconds seconds"
+Tests/Support/Sandbox/run-in-sandbox.sh --timeout $((seconds + 60)) --phone "$phone" -- bash -c '
+  set -euo pipefail
+  app=$1 seconds=$2 screenshot=$3
+  export XDG_RUNTIME_DIR=$TMPDIR/runtime
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$TMPDIR/display" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 50); do [[ -s $TMPDIR/display ]] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n 1 "$TMPDIR/display")
+  QT_QPA_PLATFORM=xcb "$app" &
+  monitor=$!
+  sleep "$seconds"
+  ffmpeg -loglevel error -y -f x11grab -video_size 1280x800 -i "$DISPLAY" -frames:v 1 "$screenshot"
+  kill -TERM "$monitor" "$xvfb"
+  wait "$monitor" "$xvfb" 2>/dev/null || true
+' _ "$app" "$seconds" "$screenshot"
+echo "The window after $seconds seconds: $screenshot"
