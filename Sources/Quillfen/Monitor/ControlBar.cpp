@@ -75,7 +75,7 @@ QString recordingButtonTitle(Kind kind) {
 }
 
 const char* barStyle = R"(
-QToolButton { color: #e6e6e6; background: #2c2c2e; border: 1px solid #48484a; border-radius: 5px; padding: 3px 6px; }
+QToolButton { color: #e6e6e6; background: #2c2c2e; border: 1px solid #48484a; border-radius: 5px; padding: 3px 5px; }
 QToolButton:hover { background: #3a3a3c; }
 QToolButton:checked { background: #2f4f7a; border-color: #4d7bbd; }
 QToolButton:disabled { color: #6e6e73; background: #242426; border-color: #3a3a3c; }
@@ -84,11 +84,6 @@ QToolButton[prominent="true"] { background: #0a64d6; border-color: #3b8cf0; colo
 QToolButton#record { background: #c42b1c; border-color: #e0483a; color: white; font-weight: 600; }
 QToolButton#record:disabled { background: #4a2320; border-color: #5c2c28; color: #a08a88; }
 QToolButton#record:focus, QToolButton[prominent="true"]:focus { border-color: white; }
-QComboBox { color: #e6e6e6; background: #2c2c2e; border: 1px solid #48484a; border-radius: 5px; padding: 3px 8px; }
-QComboBox:disabled { color: #8e8e93; background: #242426; }
-QComboBox:focus { border-color: #8ab4f8; }
-QComboBox QAbstractItemView { color: #e6e6e6; background: #2c2c2e; selection-background-color: #0a64d6; }
-QComboBox QAbstractItemView::item:disabled { color: #6e6e73; }
 )";
 
 }  // namespace
@@ -102,7 +97,7 @@ ControlBar::ControlBar(ControlBarParts parts, QWidget* parent)
     setStyleSheet(barStyle);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);
-    row->setSpacing(6);
+    row->setSpacing(4);
     // The bar fits its controls to the window (fitToWidth) instead of widening the window.
     row->setSizeConstraint(QLayout::SetNoConstraint);
 
