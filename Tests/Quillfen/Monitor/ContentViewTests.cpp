@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -38,6 +39,17 @@ using Kind = NetworkVideoRecorder::State::Kind;
 using UmberlinWire::MessageType;
 
 const QString waitingHint = "Waiting for synchronized phone audio. Keyboard shortcut Ctrl+Shift+R.";
+
+// Stands in for the desktop's handler of file URLs.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+
+public:
+    std::vector<QUrl> opened;
+};
 
 // One monitor window: its session, its own preferences and recording folder, and its view.
 struct MonitorWindow {
@@ -358,6 +370,17 @@ TEST_F(ContentViewTest, RecordAsksForAFolderFirstThenRecordsTurnedAsShown) {
     EXPECT_EQ(monitor.controller().recordingState().kind(), Kind::finishing);
     EXPECT_EQ(record->text(), "Saving");
     EXPECT_FALSE(record->isEnabled());
+
+    // The finished movie can be shown in the file manager (its folder, without a session bus).
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    UrlCatcher fileManager;
+    QDesktopServices::setUrlHandler("file", &fileManager, "open");
+    monitor.session.writers.writers.back()->completeFinishing();
+    settle();
+    QTest::keyClick(monitor.view.get(), Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(fileManager.opened.size(), 1u);
+    EXPECT_EQ(fs::path(fileManager.opened.front().toLocalFile().toStdString()), folder);
 }
 
 TEST_F(ContentViewTest, AlertsShowProblemsAndDismissingOneClearsIt) {
@@ -429,3 +452,5 @@ TEST_F(ContentViewTest, TheRecordingFolderFollowsTheConnectedPhone) {
 
 }  // namespace
 }  // namespace Quillfen::Testing
+
+#include "ContentViewTests.moc"
