@@ -54,8 +54,7 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     column->addWidget(pictureArea_, 1);
     column->addWidget(makeDivider(this));
 
-    statusBar_ = new StatusBar(controller_, this);
-    column->addWidget(statusBar_);
+    column->addWidget(new StatusBar(controller_, this));
 
     recordingFlow_ =
         new RecordingFlow(controller_, recordingDestination_, this, [this] { return rawValue(displayedRotation()); });

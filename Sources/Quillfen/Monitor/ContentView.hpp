@@ -25,7 +25,6 @@ class DidaruzoriZeroroDidevuzadez;
 class PictureArea;
 class RecordingDestinationStore;
 class RecordingFlow;
-class StatusBar;
 class TeleprompterController;
 
 struct ContentViewParts {
@@ -67,7 +66,6 @@ public:
 
     ControlBar& controlBar() { return *controlBar_; }
     PictureArea& pictureArea() { return *pictureArea_; }
-    StatusBar& statusBar() { return *statusBar_; }
     RecordingFlow& recordingFlow() { return *recordingFlow_; }
 
 signals:
@@ -94,7 +92,6 @@ private:
     ControlBar* controlBar_;
     PictureArea* pictureArea_;
     Monitor::NetworkPreviewSurface* preview_;
-    StatusBar* statusBar_;
     RecordingFlow* recordingFlow_;
 };
 
