@@ -26,6 +26,11 @@ FaultTimeline::FaultTimeline(const FaultPlan& plan, SteadyTime connectedAt) {
     schedule(plan.badMagicAfterSeconds, FaultAction::badMagic);
     schedule(plan.oversizedPayloadAfterSeconds, FaultAction::oversizedPayload);
     schedule(plan.audioFormatChangeAfterSeconds, FaultAction::changeAudioFormat);
+    schedule(plan.videoFormatChangeAfterSeconds, FaultAction::changeVideoFormat);
+    schedule(plan.videoClockJumpAfterSeconds, FaultAction::jumpVideoClock);
+    schedule(plan.audioClockJumpAfterSeconds, FaultAction::jumpAudioClock);
+    schedule(plan.helloFloodAfterSeconds, FaultAction::floodHello);
+    schedule(plan.oversizedJsonAfterSeconds, FaultAction::oversizedJson);
     if (plan.stallAfterSeconds && plan.stallSeconds > 0) {
         schedule(plan.stallAfterSeconds, FaultAction::stallBegins);
         schedule(*plan.stallAfterSeconds + plan.stallSeconds, FaultAction::stallEnds);

@@ -11,7 +11,19 @@
 
 namespace UmberlinTools {
 
-enum class FaultAction { close, badMagic, oversizedPayload, changeAudioFormat, stallBegins, stallEnds };
+enum class FaultAction {
+    close,
+    badMagic,
+    oversizedPayload,
+    changeAudioFormat,
+    changeVideoFormat,
+    jumpVideoClock,
+    jumpAudioClock,
+    floodHello,
+    oversizedJson,
+    stallBegins,
+    stallEnds
+};
 
 class FaultTimeline {
 public:

@@ -50,6 +50,14 @@ double numberValue(std::string_view option, const std::string& text, double mini
 
 double secondsValue(std::string_view option, const std::string& text) { return numberValue(option, text, 0, 86'400); }
 
+void applySize(std::string_view option, const std::string& text, int& width, int& height) {
+    const auto cross = text.find('x');
+    if (cross == std::string::npos) throw UsageError(std::string(option) + " needs WIDTHxHEIGHT, not \"" + text + "\"");
+    width = intValue(std::string(option) + " width", text.substr(0, cross), 16, maximumWidth);
+    height = intValue(std::string(option) + " height", text.substr(cross + 1), 16, maximumHeight);
+    if (width % 2 != 0 || height % 2 != 0) throw UsageError(std::string(option) + " needs even numbers, not " + text);
+}
+
 const std::vector<OptionSpec>& optionSpecs() {
     static const std::vector<OptionSpec> options = {
         {"--address", "ADDRESS", "address to listen on (default 0.0.0.0, all IPv4 addresses)",
@@ -70,13 +78,7 @@ const std::vector<OptionSpec>& optionSpecs() {
         {"--camera-name", "NAME", "camera name sent in hello (default \"Back Camera\")",
          [](auto& o, auto& v) { o.cameraName = v; }},
         {"--size", "WIDTHxHEIGHT", "picture size, even numbers up to 3840x2160 (default 1280x720)",
-         [](auto& o, auto& v) {
-             const auto cross = v.find('x');
-             if (cross == std::string::npos) throw UsageError("--size needs WIDTHxHEIGHT, not \"" + v + "\"");
-             o.width = intValue("--size width", v.substr(0, cross), 16, maximumWidth);
-             o.height = intValue("--size height", v.substr(cross + 1), 16, maximumHeight);
-             if (o.width % 2 != 0 || o.height % 2 != 0) throw UsageError("--size needs even numbers, not " + v);
-         }},
+         [](auto& o, auto& v) { applySize("--size", v, o.width, o.height); }},
         {"--fps", "N", "frames per second, 1 to 120 (default 30)",
          [](auto& o, auto& v) { o.framesPerSecond = intValue("--fps", v, 1, 120); }},
         {"--bit-depth", "8|10", "luma and chroma bit depth (default 8)",
@@ -130,6 +132,28 @@ const std::vector<OptionSpec>& optionSpecs() {
          [](auto& o, auto& v) { o.faults.changedSampleRate = intValue("--changed-sample-rate", v, 8000, 192'000); }},
         {"--changed-channels", "N", "channel count after --change-audio-after (default 1)",
          [](auto& o, auto& v) { o.faults.changedChannelCount = intValue("--changed-channels", v, 1, 8); }},
+        {"--change-video-after", "SECONDS",
+         "fault: switch to another picture size (--changed-size) after this long: a new videoConfiguration, then "
+         "a key frame",
+         [](auto& o, auto& v) { o.faults.videoFormatChangeAfterSeconds = secondsValue("--change-video-after", v); }},
+        {"--changed-size", "WIDTHxHEIGHT", "picture size after --change-video-after (default 320x180)",
+         [](auto& o, auto& v) { applySize("--changed-size", v, o.faults.changedWidth, o.faults.changedHeight); }},
+        {"--video-clock-jump-after", "SECONDS",
+         "fault: after this long, move every later video timestamp by --clock-jump seconds",
+         [](auto& o, auto& v) { o.faults.videoClockJumpAfterSeconds = secondsValue("--video-clock-jump-after", v); }},
+        {"--audio-clock-jump-after", "SECONDS",
+         "fault: after this long, move every later audio timestamp by --clock-jump seconds",
+         [](auto& o, auto& v) { o.faults.audioClockJumpAfterSeconds = secondsValue("--audio-clock-jump-after", v); }},
+        {"--clock-jump", "SECONDS",
+         "how far the clock faults move timestamps, may be negative (default 94608000, three years)",
+         [](auto& o, auto& v) { o.faults.clockJumpSeconds = numberValue("--clock-jump", v, -1e9, 1e10); }},
+        {"--flood-hello-after", "SECONDS",
+         "fault: after this long, stop reading the client's commands and send about 2000 hello messages a "
+         "second besides the media",
+         [](auto& o, auto& v) { o.faults.helloFloodAfterSeconds = secondsValue("--flood-hello-after", v); }},
+        {"--oversized-json-after", "SECONDS",
+         "fault: send a hello of 2 MiB (an unknown key holds the padding) after this long, then go on streaming",
+         [](auto& o, auto& v) { o.faults.oversizedJsonAfterSeconds = secondsValue("--oversized-json-after", v); }},
     };
     return options;
 }

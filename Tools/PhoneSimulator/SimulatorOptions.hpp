@@ -21,6 +21,16 @@ struct FaultPlan {
     std::optional<double> audioFormatChangeAfterSeconds;
     int changedSampleRate = 44100;
     int changedChannelCount = 1;
+    std::optional<double> videoFormatChangeAfterSeconds;
+    int changedWidth = 320;
+    int changedHeight = 180;
+    // The phone's clock jumps: every later timestamp of that medium is moved by clockJumpSeconds.
+    std::optional<double> videoClockJumpAfterSeconds;
+    std::optional<double> audioClockJumpAfterSeconds;
+    double clockJumpSeconds = 94'608'000;  // three years
+    // The phone stops reading the client's bytes and sends hello after hello.
+    std::optional<double> helloFloodAfterSeconds;
+    std::optional<double> oversizedJsonAfterSeconds;
 };
 
 struct SimulatorOptions {

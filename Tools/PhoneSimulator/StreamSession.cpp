@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "EventLog.hpp"
+#include "StopSignal.hpp"
 #include "TelemetrySource.hpp"
 
 namespace UmberlinTools {
@@ -15,6 +17,10 @@ constexpr auto telemetryPeriod = std::chrono::milliseconds(250);
 constexpr auto cameraStatusPeriod = std::chrono::seconds(2);
 constexpr auto skipReportPeriod = std::chrono::seconds(5);
 constexpr auto idleWait = std::chrono::seconds(1);
+// A flooding phone sends this many hellos every floodPeriod: about 2000 a second.
+constexpr int floodBatch = 20;
+constexpr auto floodPeriod = std::chrono::milliseconds(10);
+constexpr std::size_t oversizedJsonSize = 2 * 1024 * 1024;
 
 std::uint64_t nanosecondsOf(SteadyTime time) {
     return static_cast<std::uint64_t>(
@@ -30,6 +36,23 @@ std::string secondsText(double seconds) {
 std::string audioFormatText(const AudioConfiguration& configuration) {
     return std::to_string(configuration.sampleRate) + " Hz, " + std::to_string(configuration.channelCount) +
            " channel(s)";
+}
+
+// A timestamp moved by a clock-jump fault; a jump back before zero stops at zero.
+std::uint64_t shifted(std::uint64_t nanoseconds, std::int64_t shift) {
+    if (shift < 0 && nanoseconds < static_cast<std::uint64_t>(-shift)) return 0;
+    return nanoseconds + static_cast<std::uint64_t>(shift);
+}
+
+// The JSON of `record` with an unknown key in front that brings it to `size` bytes.
+Bytes paddedTo(const Bytes& record, std::size_t size) {
+    const std::string head = "{\"padding\":\"";
+    const std::string tail = "\",";
+    Bytes padded(head.begin(), head.end());
+    padded.resize(size - (record.size() - 1) - tail.size(), 'x');
+    padded.insert(padded.end(), tail.begin(), tail.end());
+    padded.insert(padded.end(), record.begin() + 1, record.end());
+    return padded;
 }
 
 }  // namespace
@@ -69,15 +92,8 @@ std::optional<std::string> StreamSession::send(MessageType type, Flags flags, st
     return sendRaw(packet);
 }
 
-std::optional<std::string> StreamSession::sendAnnouncements() {
-    video_ = std::make_unique<VideoStream>(options_);
-    const AudioConfiguration audioConfiguration{
-        .codec = AudioCodec::linearPCM16LittleEndian,
-        .sampleRate = options_.sampleRate,
-        .channelCount = options_.channelCount,
-    };
-
-    const Hello hello{
+Hello StreamSession::hello() const {
+    return Hello{
         .sourceID = options_.sourceID,
         .deviceName = options_.deviceName,
         .cameraName = options_.cameraName,
@@ -87,8 +103,25 @@ std::optional<std::string> StreamSession::sendAnnouncements() {
         .framesPerSecond = options_.framesPerSecond,
         .averageBitRate = options_.bitRate,
     };
+}
+
+std::optional<std::string> StreamSession::sendHelloFlood() {
+    const Bytes payload = encode(hello());
+    for (int index = 0; index < floodBatch; ++index)
+        if (auto ended = send(MessageType::hello, {}, nowNanoseconds(), payload)) return ended;
+    return std::nullopt;
+}
+
+std::optional<std::string> StreamSession::sendAnnouncements() {
+    video_ = std::make_unique<VideoStream>(options_);
+    const AudioConfiguration audioConfiguration{
+        .codec = AudioCodec::linearPCM16LittleEndian,
+        .sampleRate = options_.sampleRate,
+        .channelCount = options_.channelCount,
+    };
+
     const std::uint64_t now = nowNanoseconds();
-    if (auto ended = send(MessageType::hello, {}, now, encode(hello))) return ended;
+    if (auto ended = send(MessageType::hello, {}, now, encode(hello()))) return ended;
     if (auto ended = send(MessageType::videoConfiguration, {}, now, encode(video_->configuration()))) return ended;
     if (options_.sendAudio)
         if (auto ended = send(MessageType::audioConfiguration, {}, now, encode(audioConfiguration))) return ended;
@@ -114,10 +147,16 @@ std::optional<std::string> StreamSession::sendCameraStatus() {
 }
 
 std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
+    if (videoAnnouncementPending_) {
+        videoAnnouncementPending_ = false;
+        if (auto ended = send(MessageType::videoConfiguration, {}, nowNanoseconds(), encode(video_->configuration())))
+            return ended;
+    }
     for (const EncodedFrame& frame : video_->encodeDue(now, camera_)) {
         const Flags flags = frame.keyFrame ? Flags::keyFrame : Flags();
         if (auto ended = send(MessageType::videoFrame, flags,
-                              static_cast<std::uint64_t>(frame.presentationTimeNanoseconds), frame.accessUnit))
+                              shifted(static_cast<std::uint64_t>(frame.presentationTimeNanoseconds), videoClockShift_),
+                              frame.accessUnit))
             return ended;
     }
     if (now >= nextSkipReport_) {
@@ -141,7 +180,8 @@ std::optional<std::string> StreamSession::sendDueMedia(SteadyTime now) {
     }
     if (audio_) {
         for (const AudioPacket& packet : audio_->takeDue(std::chrono::steady_clock::now()))
-            if (auto ended = send(MessageType::audioFrame, {}, packet.presentationTimeNanoseconds, packet.samples))
+            if (auto ended = send(MessageType::audioFrame, {},
+                                  shifted(packet.presentationTimeNanoseconds, audioClockShift_), packet.samples))
                 return ended;
     }
     if (now >= nextTelemetry_) {
@@ -178,6 +218,33 @@ std::optional<std::string> StreamSession::injectFault(FaultAction action) {
             // What was due during the stall is lost, as a phone drops media it cannot send.
             if (audio_) audio_->skipTo(std::chrono::steady_clock::now());
             return std::nullopt;
+        case FaultAction::changeVideoFormat: {
+            SimulatorOptions changed = options_;
+            changed.width = options_.faults.changedWidth;
+            changed.height = options_.faults.changedHeight;
+            video_ = std::make_unique<VideoStream>(changed);
+            video_->startClock(std::chrono::steady_clock::now());
+            logEvent("fault: picture size changed to " + std::to_string(changed.width) + "x" +
+                     std::to_string(changed.height));
+            videoAnnouncementPending_ = true;  // sent before the next frame, after any stall
+            return std::nullopt;
+        }
+        case FaultAction::jumpVideoClock:
+        case FaultAction::jumpAudioClock: {
+            const bool video = action == FaultAction::jumpVideoClock;
+            (video ? videoClockShift_ : audioClockShift_) +=
+                static_cast<std::int64_t>(options_.faults.clockJumpSeconds * 1e9);
+            logEvent(std::string("fault: the ") + (video ? "video" : "audio") + " clock jumped by " +
+                     secondsText(options_.faults.clockJumpSeconds));
+            return std::nullopt;
+        }
+        case FaultAction::floodHello:
+            logEvent("fault: no longer reading the client; flooding hello messages");
+            floodingHello_ = true;
+            return std::nullopt;
+        case FaultAction::oversizedJson:
+            logEvent("fault: sent a hello of " + std::to_string(oversizedJsonSize) + " bytes");
+            return send(MessageType::hello, {}, nowNanoseconds(), paddedTo(encode(hello()), oversizedJsonSize));
         case FaultAction::changeAudioFormat: {
             if (!audio_ || silenced_) {
                 logEvent("fault: audio format change skipped (no audio is being sent)");
@@ -252,6 +319,14 @@ std::string StreamSession::run() {
                 if (auto ended = injectFault(action)) return *ended;
             if (!stalled_ && !silenced_)
                 if (auto ended = sendDueMedia(now)) return *ended;
+            if (floodingHello_) {
+                // The client's bytes pile up unread; only a stop request is still heard.
+                if (!stalled_ && !silenced_)
+                    if (auto ended = sendHelloFlood()) return *ended;
+                std::this_thread::sleep_until(std::min(nextWakeTime(), now + floodPeriod));
+                if (StopSignal::requested()) return "simulator stopping";
+                continue;
+            }
             switch (connection_.waitReadable(nextWakeTime(), listener_.descriptor())) {
                 case PeerConnection::WaitResult::stopped:
                     return "simulator stopping";

@@ -33,7 +33,9 @@ private:
     std::optional<std::string> send(UmberlinWire::MessageType type, UmberlinWire::Flags flags,
                                     std::uint64_t presentationTimeNanoseconds, UmberlinWire::ByteView payload);
     std::optional<std::string> sendRaw(UmberlinWire::ByteView bytes);
+    UmberlinWire::Hello hello() const;
     std::optional<std::string> sendAnnouncements();
+    std::optional<std::string> sendHelloFlood();
     std::optional<std::string> sendDueMedia(SteadyTime now);
     std::optional<std::string> sendVideo(SteadyTime now);
     std::optional<std::string> sendCameraStatus();
@@ -63,6 +65,11 @@ private:
     bool silenced_ = false;  // after a broken header nothing more can follow
     bool cameraReportPending_ = false;
     bool audioAnnouncementPending_ = false;
+    bool videoAnnouncementPending_ = false;
+    bool floodingHello_ = false;  // and no longer reading the client's bytes
+    // Added to every timestamp of that medium once its clock-jump fault has happened.
+    std::int64_t videoClockShift_ = 0;
+    std::int64_t audioClockShift_ = 0;
 };
 
 }  // namespace UmberlinTools
