@@ -26,6 +26,9 @@ inline constexpr std::uint8_t version = 2;          // written into every packet
 inline constexpr std::uint8_t minimumSupportedVersion = 1;
 inline constexpr std::int64_t headerSize = 24;
 inline constexpr std::int64_t maximumPayloadSize = 67'108'864;  // 64 MiB
+// The stream parser's bound for the JSON messages (every type but the two media frames). Real
+// ones are a few hundred bytes; a decoded document costs several times its size in memory.
+inline constexpr std::int64_t maximumJsonPayloadSize = 1'048'576;  // 1 MiB
 
 enum class MessageType : std::uint8_t {
     hello = 1,

@@ -4,6 +4,18 @@
 #include <cstring>
 
 namespace UmberlinWire {
+namespace {
+
+// decodeHeader, plus the parser's own bound on JSON payloads.
+Header decodeStreamHeader(ByteView bytes) {
+    const Header header = decodeHeader(bytes);
+    const bool media = header.type == MessageType::videoFrame || header.type == MessageType::audioFrame;
+    if (!media && header.payloadLength > maximumJsonPayloadSize)
+        throw ProtocolError::payloadTooLarge(header.payloadLength);
+    return header;
+}
+
+}  // namespace
 
 // Messages are cut straight out of the caller's chunk; only a packet that straddles two
 // chunks is held back. Each payload is copied exactly once, into the buffer the message
@@ -19,7 +31,7 @@ std::vector<Message> UmberlinWireStreamParser::append(ByteView chunk) {
         const ByteView rest = chunk.subspan(offset);
         Header header;
         try {
-            header = decodeHeader(rest);
+            header = decodeStreamHeader(rest);
         } catch (const ProtocolError& error) {
             failWith(error, rest.first(headerSize));
         }
@@ -43,15 +55,20 @@ std::size_t UmberlinWireStreamParser::continuePendingPacket(ByteView chunk, std:
         pendingHeaderSize_ += taken;
         if (pendingHeaderSize_ < headerSize) return taken;
         try {
-            pendingDecodedHeader_ = decodeHeader(pendingHeader_);
+            pendingDecodedHeader_ = decodeStreamHeader(pendingHeader_);
         } catch (const ProtocolError& error) {
             failWith(error, pendingHeader_);
         }
-        pendingPayload_.reserve(pendingDecodedHeader_->payloadLength);
     }
 
     const std::size_t missing = pendingDecodedHeader_->payloadLength - pendingPayload_.size();
     const ByteView more = chunk.subspan(taken, std::min(missing, chunk.size() - taken));
+    // Memory follows the bytes that arrived, never what the header merely announces; the
+    // capacity doubles at most, and never beyond the announced length.
+    if (pendingPayload_.capacity() < pendingPayload_.size() + more.size())
+        pendingPayload_.reserve(
+            std::min<std::size_t>(pendingDecodedHeader_->payloadLength,
+                                  std::max(pendingPayload_.size() + more.size(), 2 * pendingPayload_.capacity())));
     pendingPayload_.insert(pendingPayload_.end(), more.begin(), more.end());
     taken += more.size();
     if (pendingPayload_.size() == pendingDecodedHeader_->payloadLength) {
@@ -71,8 +88,7 @@ void UmberlinWireStreamParser::keepRemainder(ByteView remainder) {
     std::memcpy(pendingHeader_.data(), remainder.data(), headerBytes);
     pendingHeaderSize_ = headerBytes;
     if (headerBytes < headerSize) return;
-    pendingDecodedHeader_ = decodeHeader(pendingHeader_);
-    pendingPayload_.reserve(pendingDecodedHeader_->payloadLength);
+    pendingDecodedHeader_ = decodeStreamHeader(pendingHeader_);
     pendingPayload_.assign(remainder.begin() + headerSize, remainder.end());
 }
 

@@ -14,7 +14,8 @@ public:
     UmberlinWireStreamParser() = default;
 
     // Takes the next chunk of the stream and returns the messages it completes, in
-    // stream order. Throws the ProtocolError of the first invalid header; such a call
+    // stream order. Throws the ProtocolError of the first invalid header (a JSON message
+    // announcing more than maximumJsonPayloadSize counts as payloadTooLarge); such a call
     // delivers nothing, and every later call fails the same way: the owner starts over
     // with a new parser.
     std::vector<Message> append(ByteView chunk);
@@ -26,7 +27,7 @@ private:
     [[noreturn]] void failWith(const ProtocolError& error, ByteView offendingHeader);
 
     // The partial packet: the header bytes received so far and, once the header is
-    // whole and valid, the payload bytes received so far (capacity: the whole payload).
+    // whole and valid, the payload bytes received so far.
     std::array<std::uint8_t, headerSize> pendingHeader_{};
     std::size_t pendingHeaderSize_ = 0;
     std::optional<Header> pendingDecodedHeader_;

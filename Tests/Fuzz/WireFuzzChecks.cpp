@@ -39,6 +39,9 @@ public:
             Header header;
             try {
                 header = decodeHeader(buffer_);
+                if (header.type != MessageType::videoFrame && header.type != MessageType::audioFrame &&
+                    header.payloadLength > maximumJsonPayloadSize)
+                    throw ProtocolError::payloadTooLarge(header.payloadLength);
             } catch (const ProtocolError& error) {
                 result.messages.clear();
                 result.error = error;

@@ -118,6 +118,19 @@ TEST(WireStreamParser, OversizedAnnouncementFailsBeforeAnyPayload) {
     EXPECT_EQ(failureOf(parser, Bytes(1, header[23])), ProtocolError::payloadTooLarge(67108865));
 }
 
+// JSON messages have a bound of their own, far below the media frames' one.
+TEST(WireStreamParser, JsonMessagesAboveOneMebibyteFailAtTheirHeader) {
+    for (const MessageType type : {MessageType::hello, MessageType::cameraControlStatus}) {
+        UmberlinWireStreamParser parser;
+        EXPECT_EQ(parser.append(packet(type, maximumJsonPayloadSize)).size(), 1u);
+        const Bytes oversized = packet(type, maximumJsonPayloadSize + 1);
+        EXPECT_EQ(failureOf(parser, Bytes(oversized.begin(), oversized.begin() + headerSize)),
+                  ProtocolError::payloadTooLarge(maximumJsonPayloadSize + 1));
+    }
+    UmberlinWireStreamParser parser;
+    EXPECT_EQ(parser.append(packet(MessageType::audioFrame, maximumJsonPayloadSize + 2)).size(), 1u);
+}
+
 TEST(WireStreamParser, LargestPayloadPassesThroughInPieces) {
     const Bytes big = makePacket(MessageType::videoFrame, Flags(), 0, 0, Bytes(maximumPayloadSize, 0xAB));
     UmberlinWireStreamParser parser;
