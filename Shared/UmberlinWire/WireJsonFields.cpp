@@ -2,28 +2,12 @@
 
 #include <cmath>
 
+#include "UmberlinWire/WireShownText.hpp"
+
 namespace UmberlinWire::JsonFields {
-namespace {
 
-// A value from the phone as it may appear in a sentence the user reads: control characters
-// become "?" and anything past 40 bytes is cut (at a character boundary) and marked.
-std::string shownValue(const std::string& text) {
-    constexpr std::size_t longest = 40;
-    std::size_t length = text.size();
-    if (length > longest) {
-        length = longest;
-        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
-    }
-    std::string shown;
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        shown.push_back(byte < 0x20 || byte == 0x7F ? '?' : text[i]);
-    }
-    if (length < text.size()) shown += "\u2026";
-    return shown;
-}
-
-}  // namespace
+// An unknown enumeration value as the decoding error quotes it.
+constexpr std::size_t longestShownUnknownValue = 40;
 
 ObjectReader::ObjectReader(const json& value, std::string path) : object_(value), path_(std::move(path)) {
     if (!object_.is_object()) throw DecodingError(path_ + " is not a JSON object.");
@@ -96,7 +80,9 @@ template <typename T> T ObjectReader::convert(const json& value, const char* key
         if (!value.is_string()) fail(key, "a string");
         const auto& text = value.get_ref<const std::string&>();
         const auto member = fromRawValue<T>(text);
-        if (!member) throw DecodingError(fieldName(key) + " has the unknown value \"" + shownValue(text) + "\".");
+        if (!member)
+            throw DecodingError(fieldName(key) + " has the unknown value \"" +
+                                shownPhoneText(text, longestShownUnknownValue) + "\".");
         return *member;
     } else {
         return fromJson<T>(value, fieldName(key));

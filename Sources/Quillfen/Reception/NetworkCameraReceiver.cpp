@@ -8,6 +8,7 @@
 #include "Network/AvahiServiceBrowser.hpp"
 #include "Network/TcpConnection.hpp"
 #include "Session/PlatformWords.hpp"
+#include "UmberlinWire/WireShownText.hpp"
 
 namespace Quillfen {
 
@@ -18,6 +19,7 @@ using UmberlinPlatform::NetworkConnection;
 using UmberlinPlatform::NetworkError;
 using UmberlinPlatform::NetworkParameters;
 using UmberlinPlatform::ServiceBrowser;
+using UmberlinWire::shownPhoneText;
 
 namespace {
 
@@ -121,11 +123,14 @@ void NetworkCameraReceiver::refreshBrowsingOnQueue() {
 
 void NetworkCameraReceiver::handleBrowserState(const BrowserState& browserState) {
     switch (browserState.kind) {
-        case BrowserState::Kind::failed:
+        case BrowserState::Kind::failed: {
             // The failed browser stays: refreshBrowsing replaces it.
-            setState(State::failed(browserState.error ? browserState.error->localizedDescription
-                                                      : unexplainedBrowserFailure));
+            const std::string description =
+                browserState.error ? browserState.error->localizedDescription : unexplainedBrowserFailure;
+            logLine("[Umberlin stream] Looking for phones failed: " + description);
+            setState(State::failed(description));
             break;
+        }
         case BrowserState::Kind::ready:
             if (!connection_) setState(State::browsing());
             break;
@@ -140,7 +145,7 @@ void NetworkCameraReceiver::handleBrowserState(const BrowserState& browserState)
 void NetworkCameraReceiver::publishServices(const std::vector<UmberlinPlatform::BrowseResult>& results) {
     const auto services = networkCameraServices(results);
     for (const auto& service : services) {
-        logLine("[Umberlin stream] Discovered " + service.name + " over " +
+        logLine("[Umberlin stream] Discovered " + shownPhoneText(service.name) + " over " +
                 std::string(transportWord(service.transport)) + " (" + service.interface.name + ")");
     }
     if (onServicesChanged) onServicesChanged(services);
@@ -187,7 +192,7 @@ void NetworkCameraReceiver::scheduleConnectionTimeout(const NetworkCameraService
 void NetworkCameraReceiver::handleConnectionTimeout(const NetworkCameraService& service) {
     if (state_.kind() != State::Kind::connecting) return;
     const std::string message(platformWords().connectionTimedOut);
-    logLine("[Umberlin stream] Connection to " + service.name + " timed out: " + message);
+    logLine("[Umberlin stream] Connection to " + shownPhoneText(service.name) + " timed out: " + message);
     setState(State::failed(message));
     disconnectOnQueue(false);
 }
@@ -207,7 +212,7 @@ void NetworkCameraReceiver::handleConnectionState(const ConnectionState& connect
             // The connection stays: it may still become ready.
             cancelConnectionTimeout();
             const auto description = connectionFailureDescription(connectionState.error);
-            logLine("[Umberlin stream] Connection to " + service.name + " is waiting: " + description);
+            logLine("[Umberlin stream] Connection to " + shownPhoneText(service.name) + " is waiting: " + description);
             setState(State::failed(description));
             break;
         }
@@ -220,7 +225,7 @@ void NetworkCameraReceiver::handleConnectionState(const ConnectionState& connect
         case ConnectionState::Kind::ready: {
             cancelConnectionTimeout();
             const auto path = connection_->currentPath();
-            logLine("[Umberlin stream] Connected to " + service.name + " over " +
+            logLine("[Umberlin stream] Connected to " + shownPhoneText(service.name) + " over " +
                     std::string(transportWord(service.transport)) + " (" + service.interface.name +
                     "): " + (path ? path->debugDescription : "path unavailable"));
             setState(State::connected(service.name));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Recording/RecordingFolderAccess.hpp"
+#include "UmberlinWire/WireShownText.hpp"
 
 namespace Quillfen {
 
@@ -125,7 +126,8 @@ QString RecordingDestinationStore::pathDescription() const {
 
 QString RecordingDestinationStore::assignmentDescription() const {
     if (!boundDeviceName_ || boundDeviceName_->isEmpty()) return "Default recording folder";
-    return "Recording folder for " + *boundDeviceName_;
+    return "Recording folder for " +
+           QString::fromStdString(UmberlinWire::shownPhoneText(boundDeviceName_->toStdString()));
 }
 
 QString RecordingDestinationStore::bookmarkKey(const std::optional<QString>& sourceID) {

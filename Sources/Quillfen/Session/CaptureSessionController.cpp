@@ -6,6 +6,7 @@
 
 #include "Session/CameraExposurePresets.hpp"
 #include "Session/PlatformWords.hpp"
+#include "UmberlinWire/WireShownText.hpp"
 
 namespace Quillfen {
 
@@ -13,6 +14,7 @@ using UmberlinWire::CameraControlCommand;
 using UmberlinWire::CameraControlStatus;
 using UmberlinWire::CameraExposureMode;
 using UmberlinWire::CameraFocusMode;
+using UmberlinWire::shownPhoneText;
 
 namespace {
 
@@ -82,7 +84,17 @@ void CaptureSessionController::configureStreamReceiver() {
             false);
     };
     receiver.onStateChanged = [onMain](const NetworkCameraReceiver::State& state) {
-        onMain([state](CaptureSessionController& self) { self.handleReceiverState(state); }, true);
+        onMain(
+            [state](CaptureSessionController& self) {
+                if (self.selectedSourceKind()) {
+                    self.handleReceiverState(state);
+                } else if (state.kind() == NetworkCameraReceiver::State::Kind::failed) {
+                    // Without a phone, only discovery can have failed: the user learns why no
+                    // phone shows up instead of waiting for one.
+                    self.assign(self.message_, state.text(), &CaptureSessionController::messageChanged);
+                }
+            },
+            false);
     };
     receiver.onStreamInfoChanged = [onMain](const UmberlinWire::Hello& hello) {
         onMain([hello](CaptureSessionController& self) { self.handleStreamInfo(hello); }, true);
@@ -121,11 +133,13 @@ void CaptureSessionController::configureStreamReceiver() {
     receiver.onFirstFrameReceived = [onMain] {
         onMain(
             [](CaptureSessionController& self) {
+                // Composed first: an observer of isRunning may end the selection, and the
+                // sentence must name the link of this source, not a default.
+                std::string live = "Live over " + self.transportWord() + " \u00B7 " +
+                                   self.streamDescription_.value_or("HEVC camera stream");
                 self.assign(self.isRunning_, true, &CaptureSessionController::isRunningChanged);
-                self.assign(self.message_,
-                            "Live over " + self.transportWord() + " \u00B7 " +
-                                self.streamDescription_.value_or("HEVC camera stream"),
-                            &CaptureSessionController::messageChanged);
+                if (self.selectedSourceKind())
+                    self.assign(self.message_, std::move(live), &CaptureSessionController::messageChanged);
             },
             true);
     };
@@ -182,13 +196,15 @@ void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::
             assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
             assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
             clearSourceTelemetry();
-            assign(message_, "Connecting to " + state.text() + " over " + transportWord() + "\u2026",
+            assign(message_, "Connecting to " + shownPhoneText(state.text()) + " over " + transportWord() + "\u2026",
                    &CaptureSessionController::messageChanged);
             break;
         case Kind::connected:
             assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
             assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-            assign(message_, "Connected to " + state.text() + " over " + transportWord() + "; waiting for video\u2026",
+            assign(message_,
+                   "Connected to " + shownPhoneText(state.text()) + " over " + transportWord() +
+                       "; waiting for video\u2026",
                    &CaptureSessionController::messageChanged);
             break;
         case Kind::failed:
@@ -220,7 +236,7 @@ void CaptureSessionController::handleStreamInfo(const UmberlinWire::Hello& hello
     assign(connectedSourceID_, std::optional(hello.sourceID), &CaptureSessionController::connectedSourceIDChanged);
     assign(connectedDeviceName_, std::optional(hello.deviceName),
            &CaptureSessionController::connectedDeviceNameChanged);
-    streamDescription_ = hello.deviceName + " \u00B7 " + std::to_string(hello.width) + "\u00D7" +
+    streamDescription_ = shownPhoneText(hello.deviceName) + " \u00B7 " + std::to_string(hello.width) + "\u00D7" +
                          std::to_string(hello.height) + " \u00B7 " + std::to_string(hello.framesPerSecond) + " fps";
     assign(sourceVideoDimensions_,
            std::optional(VideoDimensions{static_cast<double>(hello.width), static_cast<double>(hello.height)}),
@@ -284,7 +300,9 @@ void CaptureSessionController::rebuildSources() {
     if (selectedSourceID_ && std::any_of(sources_.begin(), sources_.end(), [&](const CaptureSource& source) {
             return source.id == *selectedSourceID_;
         })) {
-        if (!selectionWasUserInitiated_ && sources_.front().id != *selectedSourceID_)
+        // Only to a source this window may take: following is no reason to refuse.
+        if (!selectionWasUserInitiated_ && sources_.front().id != *selectedSourceID_ &&
+            isSourceAvailable(sources_.front().id))
             selectSource(sources_.front().id, false);
         return;
     }
@@ -349,10 +367,10 @@ void CaptureSessionController::selectSource(const std::string& id, bool userInit
     streamDescription_.reset();
     clearSourceTelemetry();
     streamRenderer_->flush();
-    assign(
-        message_,
-        "Connecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
-        &CaptureSessionController::messageChanged);
+    assign(message_,
+           "Connecting to " + shownPhoneText(chosen.name) + " over " +
+               std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+           &CaptureSessionController::messageChanged);
     streamReceiver_->connect(chosen);
 }
 
@@ -363,10 +381,10 @@ void CaptureSessionController::refreshSources() {
     if (!service) return;
     const NetworkCameraService chosen = *service;
     assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-    assign(
-        message_,
-        "Reconnecting to " + chosen.name + " over " + std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
-        &CaptureSessionController::messageChanged);
+    assign(message_,
+           "Reconnecting to " + shownPhoneText(chosen.name) + " over " +
+               std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
+           &CaptureSessionController::messageChanged);
     streamReceiver_->connect(chosen);
 }
 
@@ -412,7 +430,7 @@ bool CaptureSessionController::canStartRecording() const {
 }
 
 std::string CaptureSessionController::phoneAudioInputName() const {
-    if (deviceStatus_ && deviceStatus_->audioInputName) return *deviceStatus_->audioInputName;
+    if (deviceStatus_ && deviceStatus_->audioInputName) return shownPhoneText(*deviceStatus_->audioInputName);
     return "Phone microphone";
 }
 

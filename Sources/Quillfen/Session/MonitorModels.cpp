@@ -2,10 +2,13 @@
 
 #include <numbers>
 
+#include "UmberlinWire/WireShownText.hpp"
+
 namespace Quillfen {
 
 std::string CaptureSource::displayName() const {
-    return name + (kind == Kind::wiredCamera ? " \u2014 wired camera" : " \u2014 wireless camera");
+    return UmberlinWire::shownPhoneText(name) +
+           (kind == Kind::wiredCamera ? " \u2014 wired camera" : " \u2014 wireless camera");
 }
 
 std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue) {
