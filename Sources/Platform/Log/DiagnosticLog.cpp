@@ -6,13 +6,22 @@
 #include <map>
 #include <mutex>
 
+#include "Log/LogThrottle.hpp"
+
 namespace UmberlinPlatform {
 namespace {
+
+void writeToStandardError(const std::string& text);
 
 struct SinkRegistry {
     std::mutex mutex;
     std::map<LogSinkToken, LogSink> sinks;
     LogSinkToken nextToken = 1;
+    LogThrottle throttle;  // standard error only: sinks see every line
+
+    ~SinkRegistry() {
+        for (const std::string& line : throttle.flush()) writeToStandardError(line + '\n');
+    }
 };
 
 SinkRegistry& registry() {
@@ -40,8 +49,15 @@ void logLine(std::string_view line) {
     std::string text(line);
     SinkRegistry& sinks = registry();
     std::lock_guard lock(sinks.mutex);
-    writeToStandardError(text + '\n');
+    for (const std::string& written : sinks.throttle.admit(text, std::chrono::steady_clock::now()))
+        writeToStandardError(written + '\n');
     for (auto& [token, sink] : sinks.sinks) sink(text);
+}
+
+void flushDiagnosticLog() {
+    SinkRegistry& sinks = registry();
+    std::lock_guard lock(sinks.mutex);
+    for (const std::string& line : sinks.throttle.flush()) writeToStandardError(line + '\n');
 }
 
 LogSinkToken addLogSink(LogSink sink) {
