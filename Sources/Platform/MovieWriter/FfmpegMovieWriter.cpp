@@ -3,12 +3,12 @@
 #include "Log/DiagnosticLog.hpp"
 #include "Media/NalUnitLengthPrefixes.hpp"
 #include "MovieWriter/AacTrackEncoder.hpp"
+#include "MovieWriter/FfmpegLogForwarding.hpp"
 #include "MovieWriter/MovieDefragmenter.hpp"
 #include "MovieWriter/MovieMuxer.hpp"
 #include "MovieWriter/MovieWriterErrors.hpp"
 
 extern "C" {
-#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -167,6 +167,10 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
             if (result < 0) {
                 return makeMovieWriterError(MovieWriterErrorCode::cannotWriteFile, result);
             }
+            // Writing on into a deleted file would succeed and lose the whole movie.
+            if (!muxer->fileStillLinked()) {
+                return makeMovieWriterError(MovieWriterErrorCode::fileRemoved, 0);
+            }
             const double videoSeconds = static_cast<double>(job.presentationTime) / MovieMuxer::videoTimeScale;
             if (!audioEncoder->padWithSilenceUntil(videoSeconds - longestAudioLagSeconds, writeAudioPacket, error)) {
                 return error;
@@ -181,6 +185,9 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
         case JobKind::finish:
             if (!audioEncoder->finish(job.seconds, writeAudioPacket, error)) {
                 return error;
+            }
+            if (!muxer->fileStillLinked()) {
+                return makeMovieWriterError(MovieWriterErrorCode::fileRemoved, 0);
             }
             if (const int result = muxer->finish(); result < 0) {
                 muxer.reset();
@@ -414,9 +421,7 @@ private:
 }  // namespace
 
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options) {
-    // FFmpeg's informational lines (the AAC encoder's statistics at the end of every movie)
-    // would read as problems among our diagnostics; its warnings and errors still show.
-    av_log_set_level(AV_LOG_WARNING);
+    forwardFfmpegLogToDiagnostics();
     return [options](const std::filesystem::path& path) {
         return MovieWriterCreation{std::make_shared<FfmpegMovieWriter>(path, options), std::nullopt};
     };

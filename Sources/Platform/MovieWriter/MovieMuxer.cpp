@@ -8,6 +8,10 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -32,8 +36,13 @@ struct MovieMuxer::Context {
     AVFormatContext* format = nullptr;
     AVPacket* packet = nullptr;
     AVRational audioEncoderTimeBase{1, 1};
+    // The file's inode, open for reading: tells whether the file still has a name.
+    int watch = -1;
 
     ~Context() {
+        if (watch >= 0) {
+            ::close(watch);
+        }
         if (format && format->pb) {
             avio_closep(&format->pb);
         }
@@ -96,6 +105,7 @@ std::unique_ptr<MovieMuxer> MovieMuxer::open(const std::filesystem::path& path, 
         error = makeMovieWriterError(MovieWriterErrorCode::cannotCreateFile, result);
         return nullptr;
     }
+    context->watch = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", fragmentedMovieFlags, 0);
     av_dict_set(&options, "frag_duration", longestFragmentMicroseconds, 0);
@@ -141,6 +151,11 @@ int MovieMuxer::writeAudio(AVPacket* packet) {
     }
     avio_flush(context_->format->pb);
     return context_->format->pb->error;
+}
+
+bool MovieMuxer::fileStillLinked() const {
+    struct stat status {};
+    return context_->watch < 0 || ::fstat(context_->watch, &status) != 0 || status.st_nlink > 0;
 }
 
 int MovieMuxer::finish() {

@@ -41,6 +41,9 @@ public:
     // Writes the last fragment and the index and closes the file. 0 or a negative error code.
     int finish();
 
+    // False once the file has no name left in the file system: it, or its folder, was deleted.
+    bool fileStillLinked() const;
+
     static constexpr int videoTimeScale = 90000;
 
 private:

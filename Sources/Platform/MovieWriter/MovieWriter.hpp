@@ -40,6 +40,7 @@ inline constexpr std::int64_t cannotWriteFile = 2;       // writing the file fai
 inline constexpr std::int64_t cannotEncodeAudio = 3;     // the AAC encoder refused the audio
 inline constexpr std::int64_t cannotFinishFile = 4;      // the file could not be completed
 inline constexpr std::int64_t invalidConfiguration = 5;  // inputs or formats the movie cannot hold
+inline constexpr std::int64_t fileRemoved = 6;           // the file, or its folder, was deleted while writing
 }  // namespace MovieWriterErrorCode
 
 // Integer codes as the status is logged: 0 unknown, 1 writing, 2 completed, 3 failed, 4 cancelled.

@@ -20,6 +20,8 @@ std::string descriptionFor(std::int64_t code) {
             return "The audio could not be encoded to AAC.";
         case MovieWriterErrorCode::cannotFinishFile:
             return "The movie file could not be completed.";
+        case MovieWriterErrorCode::fileRemoved:
+            return "The movie file or its folder was deleted during the recording.";
         default:
             return "The movie cannot hold this video or audio format.";
     }
