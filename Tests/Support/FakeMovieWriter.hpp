@@ -2,6 +2,8 @@
 // An in-memory movie writer for the recorder's tests: records what it is asked to do, and lets
 // the test decide readiness, refusals, failures and when finishing completes.
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,12 +51,14 @@ public:
         audioSettings = settings;
         return audioInput;
     }
+    // Creates the (empty) file, as a real writer does.
     bool startWriting() override {
         if (startFails) {
             currentStatus = Status::failed;
             currentError = startError;
             return false;
         }
+        std::ofstream(path).flush();
         currentStatus = Status::writing;
         return true;
     }
@@ -82,6 +86,7 @@ public:
         currentError = std::move(error);
     }
 
+    std::filesystem::path path;
     Status currentStatus = Status::unknown;
     std::optional<UmberlinPlatform::MovieWriterError> currentError;
     bool startFails = false;
@@ -103,8 +108,9 @@ struct FakeMovieWriterFactory {
     std::function<void(FakeMovieWriter&)> prepareNext;
 
     UmberlinPlatform::MovieWriterFactory factory() {
-        return [this](const std::filesystem::path&) {
+        return [this](const std::filesystem::path& path) {
             auto writer = std::make_shared<FakeMovieWriter>();
+            writer->path = path;
             if (prepareNext) {
                 prepareNext(*writer);
             }

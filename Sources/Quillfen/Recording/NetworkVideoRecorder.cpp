@@ -94,6 +94,8 @@ void NetworkVideoRecorder::prepareOnQueue(const std::filesystem::path& url, int 
     sourceStartTime_.reset();
     audioSourceStartTime_.reset();
     lastOutputTime_ = Media::MediaTime::zero();
+    lastVideoEnd_.reset();
+    lastAudioEnd_.reset();
     lastPublishedSecond_ = -1;
     setState(State::waitingForKeyFrame(url));
     if (onDurationChanged) {
@@ -117,6 +119,8 @@ void NetworkVideoRecorder::resetWriter() {
     sourceStartTime_.reset();
     audioSourceStartTime_.reset();
     lastOutputTime_ = Media::MediaTime::zero();
+    lastVideoEnd_.reset();
+    lastAudioEnd_.reset();
     lastPublishedSecond_ = -1;
     pendingAudioSamples_.clear();
     audioDrainScheduled_ = false;
@@ -198,6 +202,9 @@ void NetworkVideoRecorder::appendOnQueue(const Media::SampleBuffer& sampleBuffer
     if (!videoInput_->isReadyForMoreMediaData()) {
         throw RecordingError(RecordingError::Kind::storageCannotKeepUp);
     }
+    if (sampleBuffer.presentationTimeStamp().isValid()) {
+        placeSample(sampleBuffer.presentationTimeStamp(), *sourceStartTime_, lastVideoEnd_, "video");
+    }
     const Media::SampleBufferRef rebased = rebasedSampleBuffer(sampleBuffer, *sourceStartTime_);
     if (!videoInput_->append(rebased)) {
         std::visit([](const auto& failure) { throw failure; },
@@ -206,6 +213,9 @@ void NetworkVideoRecorder::appendOnQueue(const Media::SampleBuffer& sampleBuffer
     const Media::MediaTime duration = rebased->duration();
     const Media::MediaTime endTime =
         rebased->presentationTimeStamp() + (duration.isValid() ? duration : Media::MediaTime::zero());
+    if (endTime.isValid()) {
+        lastVideoEnd_ = endTime;
+    }
     if (endTime.isValid() && endTime > lastOutputTime_) {
         lastOutputTime_ = endTime;
     }
@@ -307,6 +317,12 @@ void NetworkVideoRecorder::writerFinishedOnQueue(const std::shared_ptr<UmberlinP
                               std::to_string(static_cast<int>(status)));
     if (status != MovieWriterStatus::completed) {
         failOnQueue(writerErrorOr(*writer, RecordingError::Kind::cannotFinishWriting));
+        return;
+    }
+    // A movie is reported as saved only where it really is.
+    std::error_code existsError;
+    if (!std::filesystem::is_regular_file(url, existsError)) {
+        failOnQueue(UmberlinPlatform::makeMovieWriterError(UmberlinPlatform::MovieWriterErrorCode::fileRemoved, 0));
         return;
     }
     resetWriter();

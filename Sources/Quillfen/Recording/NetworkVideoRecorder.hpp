@@ -3,9 +3,10 @@
 // through untouched, the phone's PCM audio encoded to AAC. The file opens on the first key frame
 // that arrives while the audio format is known; every timestamp is moved so the movie starts at
 // zero, and the audio is placed on the video's time line (or, when the phone's audio clock is
-// clearly independent, started at zero). Stopping drains the waiting audio and finalises the
-// file; a change of the audio format finalises it too. Storage that cannot keep up fails the
-// recording with a diagnostic text rather than losing media silently.
+// clearly independent, started at zero). A jump of the phone's clock in either medium does not
+// stretch the movie: the time line goes on from where it was (placeSample). Stopping drains the waiting audio and
+// finalises the file; a change of the audio format finalises it too. Storage that cannot keep up fails the recording
+// with a diagnostic text rather than losing media silently.
 //
 // All state lives on the recorder's own serial queue; the public operations may be called from
 // any thread and only enqueue work that holds the recorder weakly. Callbacks run on the queue.
@@ -112,6 +113,11 @@ private:
     void drainPendingAudioOnQueue(UmberlinPlatform::MovieWriter& writer,
                                   UmberlinPlatform::MovieWriterInput& audioInput);
 
+    // Moves the zero `start` of one medium when `presentationTime` is a jump of the phone's clock:
+    // more than two seconds past everything written, or more than two seconds before the end
+    // of that medium's last buffer (`lastEnd`).
+    void placeSample(const Media::MediaTime& presentationTime, Media::MediaTime& start,
+                     const std::optional<Media::MediaTime>& lastEnd, const char* medium);
     void scheduleAudioDrain();
     void updateAudioFormatOnQueue(const std::shared_ptr<const Media::AudioFormatDescription>& formatDescription);
     void finishOnQueue();
@@ -139,6 +145,9 @@ private:
     std::optional<Media::MediaTime> sourceStartTime_;
     std::optional<Media::MediaTime> audioSourceStartTime_;
     Media::MediaTime lastOutputTime_ = Media::MediaTime::zero();
+    // The end of the last buffer of each medium on the movie's time line (audio: queued).
+    std::optional<Media::MediaTime> lastVideoEnd_;
+    std::optional<Media::MediaTime> lastAudioEnd_;
     std::int64_t lastPublishedSecond_ = -1;
     std::deque<Media::SampleBufferRef> pendingAudioSamples_;  // rebased, oldest first
     bool audioDrainScheduled_ = false;

@@ -1,5 +1,5 @@
-// The recorder's audio path: clock alignment, the bounded queue of rebased buffers waiting for
-// the AAC encoder, the delayed drain, and format changes.
+// The recorder's audio path and its time line: clock alignment and jumps, the bounded queue of rebased buffers waiting
+// for the AAC encoder, the delayed drain, and format changes.
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -15,6 +15,8 @@ namespace {
 
 // Audio this close to the first key frame runs on the same clock as the video.
 constexpr double sharedClockTolerance = 2.0;
+// A buffer this far from where its medium stands is a jump of the phone's clock, not a gap.
+const Media::MediaTime clockJumpTolerance = Media::MediaTime::make(2, 1);
 constexpr auto audioDrainRetryDelay = std::chrono::milliseconds(10);
 
 std::string shortestDecimal(double value) {
@@ -58,14 +60,36 @@ void NetworkVideoRecorder::appendAudioOnQueue(const Media::SampleBuffer& sampleB
                                       shortestDecimal(offset) + " seconds");
         }
     }
-    if (presentationTime < *audioSourceStartTime_) {
+    if (!lastAudioEnd_ && presentationTime < *audioSourceStartTime_) {
         return;  // captured before the first key frame
     }
+    placeSample(presentationTime, *audioSourceStartTime_, lastAudioEnd_, "audio");
     pendingAudioSamples_.push_back(rebasedSampleBuffer(sampleBuffer, *audioSourceStartTime_));
+    const Media::MediaTime duration = pendingAudioSamples_.back()->duration();
+    lastAudioEnd_ = pendingAudioSamples_.back()->presentationTimeStamp() +
+                    (duration.isValid() ? duration : Media::MediaTime::zero());
     if (pendingAudioSamples_.size() > static_cast<std::size_t>(maximumPendingAudioBufferCount)) {
         throw RecordingError(RecordingError::Kind::audioStorageCannotKeepUp);
     }
     drainPendingAudioOnQueue(*writer_, *audioInput_);
+}
+
+void NetworkVideoRecorder::placeSample(const Media::MediaTime& presentationTime, Media::MediaTime& start,
+                                       const std::optional<Media::MediaTime>& lastEnd, const char* medium) {
+    const Media::MediaTime placed = presentationTime - start;
+    const Media::MediaTime written = lastEnd ? std::max(lastOutputTime_, *lastEnd) : lastOutputTime_;
+    const bool forward = placed > written + clockJumpTolerance;
+    const bool backward = lastEnd && placed < *lastEnd - clockJumpTolerance;
+    if (!forward && !backward) {
+        return;
+    }
+    // The phone's clock jumped: the movie goes on right after what it holds, so a jump costs
+    // neither hours of silence nor a refused frame.
+    const Media::MediaTime continued = forward ? written : *lastEnd;
+    start = presentationTime - continued;
+    UmberlinPlatform::logLine(std::string("[Umberlin recording] The phone's ") + medium + " clock jumped by " +
+                              shortestDecimal((placed - continued).seconds()) +
+                              " seconds; the movie goes on from where it was");
 }
 
 void NetworkVideoRecorder::drainPendingAudioOnQueue(UmberlinPlatform::MovieWriter& writer,

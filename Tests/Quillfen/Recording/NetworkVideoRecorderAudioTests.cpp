@@ -1,4 +1,6 @@
 // The recorder's audio: clock alignment, the bounded queue and its delayed drain, format changes.
+#include <cmath>
+
 #include "Recording/NetworkVideoRecorderFixture.hpp"
 
 namespace QuillfenTests {
@@ -128,6 +130,31 @@ TEST_F(NetworkVideoRecorderTest, ClearingTheAudioFormatFinalisesAndBlocksTheNext
     run();
     EXPECT_EQ(writers.writers.size(), 1u);
     EXPECT_EQ(states.back(), State::waitingForKeyFrame(movie));
+}
+
+// A phone clock that jumps by years (forward, or back again) neither stretches the movie nor
+// stops it: each medium goes on from where the movie stands.
+TEST_F(NetworkVideoRecorderTest, AJumpOfThePhonesClockContinuesTheTimeLine) {
+    constexpr std::int64_t years = 94'608'000'000'000'000;
+    startRecording(0);
+    recorder->appendAudio(audioBuffer(0));
+    recorder->append(videoBuffer(33'333'333, false), false);
+    recorder->append(videoBuffer(years + 66'666'667, false), false);
+    recorder->append(videoBuffer(years + 100'000'000, false), false);
+    recorder->appendAudio(audioBuffer(years + 20'000'000));
+    recorder->appendAudio(audioBuffer(40'000'000));  // and back again
+    run();
+
+    const auto microseconds = [](const FakeMovieWriterInput& input) {
+        std::vector<std::int64_t> times;
+        for (const auto& buffer : input.appended)
+            times.push_back(std::llround(buffer->presentationTimeStamp().seconds() * 1e6));
+        return times;
+    };
+    EXPECT_EQ(microseconds(*writer().videoInput), (std::vector<std::int64_t>{0, 33'333, 66'667, 100'000}));
+    EXPECT_EQ(microseconds(*writer().audioInput), (std::vector<std::int64_t>{0, 133'333, 153'333}));
+    EXPECT_TRUE(log.contains("[Umberlin recording] The phone's video clock jumped by 94608000"));
+    EXPECT_EQ(states.back(), State::recording(movie));
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST_F(NetworkVideoRecorderTest, FileOpensOnlyOnAKeyFrameWhileTheAudioFormatIsKn
 TEST_F(NetworkVideoRecorderTest, AnExistingFileIsReplaced) {
     std::ofstream(movie) << "an older take";
     startRecording();
-    EXPECT_FALSE(std::filesystem::exists(movie));  // the fake writer creates nothing
+    EXPECT_EQ(std::filesystem::file_size(movie), 0u);  // the fake writer's new, empty file
 }
 
 TEST_F(NetworkVideoRecorderTest, RotationSetsTheTrackTransformForThePictureSize) {
@@ -217,6 +217,20 @@ TEST_F(NetworkVideoRecorderTest, AWriterThatCannotCompleteFailsTheRecording) {
     EXPECT_EQ(states.back(), State::failed("The recording file could not be finalized.\nFile: " + movie.string()));
     EXPECT_TRUE(finished.empty());
     EXPECT_TRUE(log.contains("with writer status 3"));
+}
+
+// A writer that completes a file someone deleted meanwhile has saved nothing.
+TEST_F(NetworkVideoRecorderTest, AMovieThatIsGoneWhenFinishedIsAFailureNotASave) {
+    startRecording();
+    recorder->stop();
+    run();
+    std::filesystem::remove(movie);
+    writer().completeFinishing();
+    run();
+    ASSERT_EQ(states.back().kind(), State::Kind::failed);
+    EXPECT_TRUE(states.back().message().starts_with("The movie file or its folder was deleted during the recording.\n"))
+        << states.back().message();
+    EXPECT_TRUE(finished.empty());
 }
 
 TEST_F(NetworkVideoRecorderTest, ADestroyedRecorderStillCompletesAStop) {

@@ -127,7 +127,7 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
     discover(window, {{"Studio", {wifiInterface()}}});
-    const auto movie = std::filesystem::temp_directory_path() / "controller-test-never-written.mov";
+    const auto movie = std::filesystem::temp_directory_path() / "controller-test-recording.mov";
 
     auto& connection = window.receiver.connections.latest();
     connection.reportState(UmberlinPlatform::ConnectionState::ready());
@@ -166,8 +166,9 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     window.writers.writers.back()->completeFinishing();
     settle();
     EXPECT_EQ(controller.lastRecordingURL(), movie);
-    EXPECT_EQ(controller.recordingMessage(), "Saved controller-test-never-written.mov");
+    EXPECT_EQ(controller.recordingMessage(), "Saved controller-test-recording.mov");
     EXPECT_FALSE(controller.recordingStatusLabel());
+    std::filesystem::remove(movie);
 }
 
 TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
