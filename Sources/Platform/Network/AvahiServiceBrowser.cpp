@@ -5,8 +5,10 @@
 #include <avahi-common/error.h>
 #include <avahi-common/thread-watch.h>
 
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <tuple>
 
 #include "Network/BrowseResultSet.hpp"
@@ -15,6 +17,10 @@
 
 namespace UmberlinPlatform {
 namespace {
+
+// How long the daemon may take to answer the first request. Avahi's own calls wait for D-Bus's
+// timeout (about 25 s) when the daemon hangs; the user hears of it well before that.
+constexpr auto daemonAnswerTimeout = std::chrono::seconds(3);
 
 NetworkError avahiError(int code) {
     if (code == AVAHI_ERR_NO_DAEMON || code == AVAHI_ERR_DISCONNECTED) {
@@ -33,11 +39,53 @@ public:
     ServiceBrowser::StateHandler stateHandler;
     ServiceBrowser::ResultsChangedHandler resultsHandler;
     std::weak_ptr<SerialQueue> queue;
+    bool closed = false;  // cancelled: nothing more is delivered
+    bool daemonAnswered = false;
+    bool failureReported = false;
 
     void postState(BrowserState state) {
         post([self = shared_from_this(), state = std::move(state)] {
             if (auto handler = self->copy(self->stateHandler)) handler(state);
         });
+    }
+
+    // Only the first failure is reported: a late answer from a hung daemon adds nothing.
+    void postFailure(NetworkError error) {
+        {
+            std::lock_guard lock(mutex);
+            if (failureReported) return;
+            failureReported = true;
+        }
+        postState(BrowserState::failed(std::move(error)));
+    }
+
+    void markDaemonAnswered() {
+        std::lock_guard lock(mutex);
+        daemonAnswered = true;
+    }
+
+    // Reports a daemon that has not answered by then, on the owner's queue.
+    void watchForAnswer() {
+        std::shared_ptr<SerialQueue> target;
+        {
+            std::lock_guard lock(mutex);
+            target = queue.lock();
+        }
+        if (!target) return;
+        target->asyncAfter(daemonAnswerTimeout, [weakSelf = weak_from_this()] {
+            const auto self = weakSelf.lock();
+            if (!self) return;
+            {
+                std::lock_guard lock(self->mutex);
+                if (self->daemonAnswered) return;
+            }
+            self->postFailure({AVAHI_ERR_TIMEOUT, "The DNS-SD service (Avahi) is not answering."});
+        });
+    }
+
+    void close() {
+        std::lock_guard lock(mutex);
+        closed = true;
     }
 
     void postResults(std::vector<BrowseResult> results) {
@@ -56,6 +104,7 @@ private:
         std::shared_ptr<SerialQueue> target;
         {
             std::lock_guard lock(mutex);
+            if (closed) return;
             target = queue.lock();
         }
         if (target) target->async(std::move(work));
@@ -73,18 +122,20 @@ public:
     void start() {
         poll_ = avahi_threaded_poll_new();
         if (poll_ == nullptr) {
-            delivery_->postState(BrowserState::failed(avahiError(AVAHI_ERR_NO_MEMORY)));
+            delivery_->postFailure(avahiError(AVAHI_ERR_NO_MEMORY));
             return;
         }
+        delivery_->watchForAnswer();
         // The client is made on the poll thread: connecting to the daemon may block.
         const AvahiPoll* api = avahi_threaded_poll_get(poll_);
         timeval now{};
         api->timeout_new(api, &now, &AvahiBrowseSession::connect, this);
         if (avahi_threaded_poll_start(poll_) < 0) {
-            delivery_->postState(BrowserState::failed(avahiError(AVAHI_ERR_FAILURE)));
+            delivery_->postFailure(avahiError(AVAHI_ERR_FAILURE));
         }
     }
 
+    // May wait for the daemon as long as D-Bus lets it: never call it on a thread someone waits on.
     void stop() {
         if (poll_ == nullptr) return;
         avahi_threaded_poll_lock(poll_);
@@ -115,6 +166,7 @@ private:
         api->timeout_free(timeout);
         int error = 0;
         self->client_ = avahi_client_new(api, AvahiClientFlags(0), &AvahiBrowseSession::clientChanged, self, &error);
+        self->delivery_->markDaemonAnswered();
         if (self->client_ == nullptr) {
             self->fail(error);
             return;
@@ -215,7 +267,7 @@ private:
     void fail(int code) {
         if (failed_) return;
         failed_ = true;
-        delivery_->postState(BrowserState::failed(avahiError(code)));
+        delivery_->postFailure(avahiError(code));
     }
 
     const std::string serviceType_;
@@ -231,7 +283,12 @@ private:
 class AvahiBrowser final : public ServiceBrowser {
 public:
     explicit AvahiBrowser(std::string serviceType)
-        : delivery_(std::make_shared<BrowserDelivery>()), session_(std::move(serviceType), delivery_) {}
+        : delivery_(std::make_shared<BrowserDelivery>()),
+          session_(std::make_shared<AvahiBrowseSession>(std::move(serviceType), delivery_)) {}
+
+    ~AvahiBrowser() override {
+        if (started_) stopInTheBackground();
+    }
 
     void setStateHandler(StateHandler handler) override {
         std::lock_guard lock(delivery_->mutex);
@@ -255,7 +312,7 @@ public:
             delivery_->postState(BrowserState::cancelled());
             return;
         }
-        session_.start();
+        session_->start();
     }
 
     void cancel() override {
@@ -263,16 +320,24 @@ public:
         if (cancelled_) return;
         cancelled_ = true;
         if (!started_) return;
-        session_.stop();
         delivery_->postState(BrowserState::cancelled());
+        delivery_->close();
+        stopInTheBackground();
     }
 
 private:
+    // Stopping talks to the daemon, which may hang: the session stops on a thread of its own,
+    // which keeps it alive until Avahi lets go of it.
+    void stopInTheBackground() {
+        if (!session_) return;
+        std::thread([session = std::move(session_)] { session->stop(); }).detach();
+    }
+
     std::mutex lifecycleMutex_;
     bool started_ = false;
     bool cancelled_ = false;
     std::shared_ptr<BrowserDelivery> delivery_;
-    AvahiBrowseSession session_;
+    std::shared_ptr<AvahiBrowseSession> session_;
 };
 
 }  // namespace
