@@ -18,14 +18,17 @@ const char* const recordUsage =
     "                    preferring one on a USB link)\n"
     "  --folder DIR      save the movie in DIR for this run (default: the recording folder\n"
     "                    chosen in Umberlin Rezuvidodo, the phone's own or the default one)\n"
-    "  --seconds N       stop after N seconds of recording (default: until Ctrl-C or SIGTERM)\n"
+    "  --seconds N       stop after N seconds of recording (default: until Ctrl-C, SIGTERM or\n"
+    "                    SIGHUP)\n"
     "  --wait SECONDS    how long to wait for the phone's picture and sound before giving up\n"
     "                    (default: 30)\n"
     "  --help            show this text\n"
     "\n"
     "Status sentences are printed as they change. A stop signal during a recording finishes\n"
-    "the movie before exiting. On success the movie's path is the last line printed and the\n"
-    "exit status is 0; any failure prints its sentence and exits with status 1.\n";
+    "the movie before exiting. When the phone ends a movie early (it changes its picture or\n"
+    "sound format), the take goes on in a new movie with the next file name. Each movie's path\n"
+    "is printed once it is saved; on success the last movie's path is the last line printed\n"
+    "and the exit status is 0; any failure prints its sentence and exits with status 1.\n";
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "Log/DiagnosticLog.hpp"
+
 namespace UmberlinRecord {
 namespace {
 
@@ -26,6 +28,9 @@ private:
 };
 
 void printLine(std::ostream& out, const std::string& line) { out << line << std::endl; }
+
+constexpr const char* noFolderSentence = "Choose a recording folder before starting a recording.";
+constexpr const char* allPhonesTakenSentence = "Every discovered phone is already in use by another Rezuvidodo window.";
 
 }  // namespace
 
@@ -82,7 +87,7 @@ void RecordSession::startRecordingRun() {
         connect(&controller, signal, this, &RecordSession::startRecordingWhenPossible);
     connect(&controller, &CaptureSessionController::recordingStateChanged, this, &RecordSession::followRecordingState);
     // Queued, so that the "Saved ..." sentence published with the movie is printed before its path.
-    connect(&controller, &CaptureSessionController::lastRecordingURLChanged, this, &RecordSession::followRecordingState,
+    connect(&controller, &CaptureSessionController::lastRecordingURLChanged, this, &RecordSession::followSavedMovie,
             Qt::QueuedConnection);
     connect(&controller, &CaptureSessionController::isRunningChanged, this, [this] {
         if (phase_ != Phase::waitingForPhone && phase_ != Phase::done && !controller_->isRunning())
@@ -96,7 +101,9 @@ void RecordSession::startRecordingRun() {
                            name ? std::optional(QString::fromStdString(*name)) : std::nullopt);
     });
     connect(&waitTimer_, &QTimer::timeout, this, &RecordSession::giveUpWaiting);
+    // The take's time runs from its first movie to its end, across the movies it continues in.
     connect(&recordTimer_, &QTimer::timeout, this, [this] {
+        if (phase_ == Phase::waitingForPhone && !savedMovies_.empty()) return finish(0);
         if (phase_ != Phase::recording) return;
         phase_ = Phase::stopping;
         controller_->stopRecording();
@@ -128,18 +135,42 @@ void RecordSession::restrictToNamedSource() {
     controller_->rebuildSources();
 }
 
-void RecordSession::printMessage() { printLine(std::cout, controller_->message()); }
+// Once the run has failed or ended, nothing more is printed: its last sentence stays last.
+void RecordSession::printMessage() {
+    if (phase_ == Phase::done) return;
+    const std::string& message = controller_->message();
+    if (options_.source && message == allPhonesTakenSentence && !namedSourceListed()) {
+        // The other phones are only left alone, not in use.
+        return printLine(std::cout, "Waiting for a phone named \"" + *options_.source + "\"\u2026");
+    }
+    printLine(std::cout, message);
+}
 
 void RecordSession::printRecordingMessage() {
+    if (phase_ == Phase::done) return;
     if (const auto& message = controller_->recordingMessage()) printLine(std::cout, *message);
+}
+
+bool RecordSession::namedSourceListed() const {
+    const auto& sources = controller_->sources();
+    return std::any_of(sources.begin(), sources.end(),
+                       [&](const Quillfen::CaptureSource& source) { return source.name == *options_.source; });
 }
 
 void RecordSession::startRecordingWhenPossible() {
     if (phase_ != Phase::waitingForPhone || !controller_->canStartRecording()) return;
     const auto url = destination_->nextRecordingURL(QDateTime::currentDateTime());
-    if (!url) return fail(destination_->errorMessage().value_or("No recording folder is set.").toStdString());
+    if (!url) {
+        const std::string sentence = destination_->errorMessage().value_or(noFolderSentence).toStdString();
+        if (sentence == noFolderSentence)
+            return fail(
+                "Choose a recording folder before starting a recording: run umberlin-record with "
+                "--folder DIR, or choose one in Umberlin Rezuvidodo.");
+        return fail(sentence);
+    }
     waitTimer_.stop();
     phase_ = Phase::recording;
+    movieStarted_ = false;
     controller_->startRecording(*url, controller_->streamRotationAngleDegrees());
 }
 
@@ -148,20 +179,19 @@ void RecordSession::followRecordingState() {
     const auto& state = controller_->recordingState();
     switch (state.kind()) {
         case RecorderKind::recording:
-            if (options_.seconds && !recordTimer_.isActive() && phase_ == Phase::recording)
+            movieStarted_ = true;
+            if (options_.seconds && !takeStarted_ && phase_ == Phase::recording) {
+                takeStarted_ = true;
                 recordTimer_.start(std::chrono::milliseconds(static_cast<long long>(*options_.seconds * 1000)));
+            }
             break;
         case RecorderKind::failed:
-            finish(1);  // the recorder's sentence has been printed as the recording message
+            fail("Recording failed: " + state.message());
             break;
         case RecorderKind::idle:
-            if (const auto& movie = controller_->lastRecordingURL()) {
-                if (connectionLost_) printLine(std::cerr, controller_->message());
-                printLine(std::cout, movie->string());
-                finish(connectionLost_ ? 1 : 0);
-            } else if (connectionLost_) {
-                fail(controller_->message());
-            }
+            // A movie that was written is reported through followSavedMovie; here only one that
+            // never got its file.
+            if (!movieStarted_) endMovieWithoutFile();
             break;
         case RecorderKind::waitingForKeyFrame:
         case RecorderKind::finishing:
@@ -169,21 +199,45 @@ void RecordSession::followRecordingState() {
     }
 }
 
+void RecordSession::endMovieWithoutFile() {
+    if (connectionLost_) return fail(controller_->message());
+    if (phase_ == Phase::stopping) {
+        if (savedMovies_.empty()) return fail("Stopped before the recording started.");
+        return finish(0);
+    }
+    continueTake();  // disarmed by a format change before its first key frame
+}
+
+void RecordSession::followSavedMovie() {
+    const auto& movie = controller_->lastRecordingURL();
+    if (!movie || (phase_ != Phase::recording && phase_ != Phase::stopping)) return;
+    savedMovies_.push_back(*movie);
+    movieStarted_ = false;
+    if (connectionLost_) printLine(std::cerr, controller_->message());
+    printLine(std::cout, movie->string());
+    if (connectionLost_) return finish(1);
+    if (phase_ == Phase::stopping) return finish(0);
+    continueTake();
+}
+
+// The movie ended without the user asking (the phone changed its format): the take goes on in
+// a new movie with the next file name, or fails if none can start within the wait.
+void RecordSession::continueTake() {
+    phase_ = Phase::waitingForPhone;
+    waitTimer_.start(std::chrono::milliseconds(static_cast<long long>(options_.waitSeconds * 1000)));
+    startRecordingWhenPossible();
+}
+
 void RecordSession::giveUpWaiting() {
     if (phase_ != Phase::waitingForPhone) return;
-    if (options_.source) {
-        const auto& sources = controller_->sources();
-        const bool listed = std::any_of(sources.begin(), sources.end(), [&](const Quillfen::CaptureSource& source) {
-            return source.name == *options_.source;
-        });
-        if (!listed) return fail("No phone named \"" + *options_.source + "\" was found.");
-    }
+    if (options_.source && !namedSourceListed()) return fail("No phone named \"" + *options_.source + "\" was found.");
     fail(controller_->message());
 }
 
 void RecordSession::requestStop() {
     switch (phase_) {
         case Phase::waitingForPhone:
+            if (!savedMovies_.empty()) return finish(0);  // between two movies of a take
             return fail("Stopped before the recording started.");
         case Phase::recording:
             phase_ = Phase::stopping;
@@ -198,6 +252,7 @@ void RecordSession::requestStop() {
 
 void RecordSession::fail(const std::string& sentence) {
     if (phase_ == Phase::done) return;
+    UmberlinPlatform::flushDiagnosticLog();
     printLine(std::cerr, sentence);
     finish(1);
 }

@@ -2,13 +2,16 @@
 // One headless recording, driven by the same session controller, registry and recording
 // folder as a monitor window: it finds the phone, waits until picture and sound are live,
 // records, stops after the requested time or on a stop signal, and waits for the movie to
-// be finalised. Every status sentence the window would show is printed as it changes.
+// be finalised. Every status sentence the window would show is printed as it changes. A movie
+// that ends without being asked to (the phone changed its format) is continued in a new one.
 
 #include <QObject>
 #include <QSettings>
 #include <QTimer>
 
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "RecordOptions.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
@@ -39,8 +42,12 @@ private:
     void restrictToNamedSource();
     void printMessage();
     void printRecordingMessage();
+    bool namedSourceListed() const;
     void startRecordingWhenPossible();
     void followRecordingState();
+    void followSavedMovie();
+    void endMovieWithoutFile();
+    void continueTake();
     void giveUpWaiting();
     void fail(const std::string& sentence);
     // Stops every session and reports `status` once the recorders are at rest.
@@ -57,6 +64,9 @@ private:
     QTimer recordTimer_;
     Phase phase_ = Phase::waitingForPhone;
     bool connectionLost_ = false;
+    bool takeStarted_ = false;   // the first movie has its file; --seconds counts from there
+    bool movieStarted_ = false;  // the current movie has its file
+    std::vector<std::filesystem::path> savedMovies_;
 };
 
 }  // namespace UmberlinRecord

@@ -11,6 +11,9 @@ namespace {
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalSockets[2] = {-1, -1};
 
+// Ctrl-C, a polite kill, and the terminal closing.
+constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 void writeSignalNumber(int signalNumber) {
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const auto written = ::write(signalSockets[0], &byte, 1);
@@ -26,13 +29,11 @@ StopSignalNotifier::StopSignalNotifier(QObject* parent) : QObject(parent) {
     action.sa_handler = writeSignalNumber;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : stopSignals) ::sigaction(signalNumber, &action, nullptr);
 }
 
 StopSignalNotifier::~StopSignalNotifier() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signalNumber : stopSignals) std::signal(signalNumber, SIG_DFL);
     notifier_.reset();
     for (int& socket : signalSockets) {
         if (socket >= 0) ::close(socket);

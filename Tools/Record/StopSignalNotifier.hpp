@@ -1,5 +1,5 @@
 #pragma once
-// Turns SIGINT and SIGTERM into a Qt signal on the main thread, so a stop request is
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the main thread, so a stop request is
 // handled by the event loop like any other event.
 
 #include <QObject>
