@@ -80,35 +80,26 @@ TEST_F(WireDumpTool, PrintsOneLinePerMessageWithRecordsOrDecodeErrors) {
     EXPECT_EQ(run(sampleStream(), true).lines, result.lines);
 }
 
-TEST_F(WireDumpTool, StreamCutInsideAPacketShowsTheCompleteMessagesThenFails) {
-    Bytes stream = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":180})", 1);
-    const Bytes next = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":0})", 2);
-    stream.insert(stream.end(), next.begin(), next.end() - 1);
+TEST_F(WireDumpTool, ABadEndShowsTheCompleteMessagesThenFailsWithItsSentence) {
+    const Bytes first = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":90})", 1);
+    Bytes next = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":0})", 2);
+    Bytes cut = first;
+    cut.insert(cut.end(), next.begin(), next.end() - 1);
+    next[4] = 9;  // version
+    Bytes broken = first;
+    broken.insert(broken.end(), next.begin(), next.end());
 
-    const ToolRun result = run(stream);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errors, "The stream ended inside a packet.\n");
-    ASSERT_EQ(result.lines.size(), 1u);
-    EXPECT_NE(result.lines[0].find(R"("record":{"rotationAngleDegrees":180})"), std::string::npos);
-}
-
-TEST_F(WireDumpTool, BrokenHeaderFailsWithItsSentenceAfterTheMessagesBeforeIt) {
-    Bytes stream = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":90})", 1);
-    Bytes broken = jsonPacket(MessageType::videoOrientation, R"({"rotationAngleDegrees":0})", 2);
-    broken[4] = 9;  // version
-    stream.insert(stream.end(), broken.begin(), broken.end());
-
-    const ToolRun result = run(stream);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errors, "Wire protocol version 9 is unsupported.\n");
-    ASSERT_EQ(result.lines.size(), 1u);
-    EXPECT_NE(result.lines[0].find(R"("rotationAngleDegrees":90)"), std::string::npos);
-}
-
-TEST_F(WireDumpTool, EmptyStreamIsFine) {
-    const ToolRun result = run(Bytes());
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.lines.empty());
+    for (const auto& [stream, sentence] : {std::pair{cut, "The stream ended inside a packet.\n"},
+                                           std::pair{broken, "Wire protocol version 9 is unsupported.\n"}}) {
+        const ToolRun result = run(stream);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.errors, sentence);
+        ASSERT_EQ(result.lines.size(), 1u);
+        EXPECT_NE(result.lines[0].find(R"("record":{"rotationAngleDegrees":90})"), std::string::npos);
+    }
+    const ToolRun empty = run(Bytes());
+    EXPECT_EQ(empty.status, 0) << "an empty stream is fine";
+    EXPECT_TRUE(empty.lines.empty());
 }
 
 }  // namespace
