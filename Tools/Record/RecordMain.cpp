@@ -10,7 +10,7 @@
 #include "RecordSession.hpp"
 #include "Session/AppIdentity.hpp"
 #include "Session/CaptureSessionParts.hpp"
-#include "StopSignalNotifier.hpp"
+#include "Session/StopSignalNotifier.hpp"
 
 int main(int argc, char** argv) {
     const auto parsed = UmberlinRecord::parseRecordOptions(argc, argv);
@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
 
     UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry,
                                           defaults);
-    UmberlinRecord::StopSignalNotifier stopSignals;
-    QObject::connect(&stopSignals, &UmberlinRecord::StopSignalNotifier::stopRequested, &session,
+    Quillfen::StopSignalNotifier stopSignals;
+    QObject::connect(&stopSignals, &Quillfen::StopSignalNotifier::stopRequested, &session,
                      &UmberlinRecord::RecordSession::requestStop);
     QObject::connect(&session, &UmberlinRecord::RecordSession::finished, &application, &QCoreApplication::exit,
                      Qt::QueuedConnection);

@@ -5,6 +5,7 @@
 
 #include "Session/AppIdentity.hpp"
 #include "Session/CaptureSessionParts.hpp"
+#include "Session/StopSignalNotifier.hpp"
 #include "Shell/DarkAppearance.hpp"
 #include "Shell/QuillfenApp.hpp"
 
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &Quillfen::QuillfenApp::terminationApproved, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &app, &Quillfen::QuillfenApp::requestQuit);
+    Quillfen::StopSignalNotifier stopSignals;
+    QObject::connect(&stopSignals, &Quillfen::StopSignalNotifier::stopRequested, &app,
+                     &Quillfen::QuillfenApp::requestQuit);
     app.openMonitorWindow();
     return application.exec();
 }

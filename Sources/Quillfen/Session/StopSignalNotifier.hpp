@@ -1,13 +1,14 @@
 #pragma once
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the main thread, so a stop request is
-// handled by the event loop like any other event.
+// handled by the event loop like any other event: umberlin-record finishes its take, the
+// monitor quits as its Quit command does, after finalising any movie being written.
 
 #include <QObject>
 #include <QSocketNotifier>
 
 #include <memory>
 
-namespace UmberlinRecord {
+namespace Quillfen {
 
 class StopSignalNotifier : public QObject {
     Q_OBJECT
@@ -25,4 +26,4 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-}  // namespace UmberlinRecord
+}  // namespace Quillfen

@@ -1,11 +1,11 @@
-#include "StopSignalNotifier.hpp"
+#include "Session/StopSignalNotifier.hpp"
 
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
 
-namespace UmberlinRecord {
+namespace Quillfen {
 namespace {
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
@@ -46,4 +46,4 @@ void StopSignalNotifier::readSignal() {
     if (::read(signalSockets[1], &byte, 1) == 1) emit stopRequested(byte);
 }
 
-}  // namespace UmberlinRecord
+}  // namespace Quillfen
