@@ -1,7 +1,8 @@
-// Status codes of the media containers. Every creating operation returns a Status (0 on success)
-// together with the object or nothing; callers turn a failure into their own error case that
-// carries the number. The values follow the ranges of the platform media framework these
-// containers stand in for, so logs read the same on every platform.
+// Status codes of the media containers. Like every platform port, the media containers throw
+// nothing: each creating operation returns a Status (0 on success) together with the object or
+// nothing, and callers turn a failure into their own error case that carries the number. The
+// values follow the ranges of the platform media framework these containers stand in for, so
+// logs read the same on every platform.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,10 @@
 // one AAC track (encoded from linear PCM). The recorder talks only to this interface; the real
 // writer (FfmpegMovieWriter) muxes and encodes on its own thread, and tests use a fake.
 //
+// Errors: like every platform port it throws nothing. An operation that can fail returns false
+// (or nothing) and the writer's status and error() say why; creation returns the error beside
+// the missing writer.
+//
 // Life of a writer: create it for a path, add the video and audio inputs, startWriting, start the
 // session at a source time, append samples while the inputs are ready, mark the inputs finished,
 // end the session, finishWriting (asynchronous). cancelWriting stops at any point.

@@ -1,5 +1,8 @@
 #pragma once
 // The TCP connection port: one byte stream to an endpoint, pinned to one interface.
+//
+// Errors: like every platform port it throws nothing. Failures arrive as a NetworkError in the
+// connection's state, a receive's or a send's completion, on the connection's queue.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #pragma once
 // The DNS-SD browser port: finds the instances of one service type in the default domains.
+// Like every platform port it throws nothing: a failure arrives as a NetworkError in its state.
 
 #include <functional>
 #include <memory>

@@ -6,6 +6,12 @@
 // All of its state lives on the main thread. Media buffers never come here: the receiver's
 // callbacks hand them, on the receiver's queue, straight to the renderer and the recorder;
 // everything else is posted to the main thread.
+//
+// Errors in the application: the protocol library throws typed errors and the platform ports
+// return results; the receiver and the recorder catch or read both, together with their own
+// NetworkCameraError and RecordingError, at the edge of the work item on their queue and turn
+// them into their State (failed, with the sentence to show). This controller turns those
+// states into its published sentences. Nothing thrown leaves a queue's work item.
 
 #include <QObject>
 
