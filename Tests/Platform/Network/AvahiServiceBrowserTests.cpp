@@ -8,14 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 #include "Dispatch/ThreadSerialQueue.hpp"
 #include "Network/AvahiServiceBrowser.hpp"
+#include "Support/QueueProbe.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;
@@ -78,13 +77,13 @@ ChildProcess publishOnPhone(const std::string& name, int port) {
         {std::getenv("UMBERLIN_SANDBOX_IN_PHONE"), "avahi-publish", "-s", name, serviceType, std::to_string(port)});
 }
 
-// What a browser reported, recorded on its queue and awaited by the test.
-class BrowserProbe {
+// What a browser reported: its states, and the latest result set.
+class BrowserProbe : public QueueProbe<BrowserState> {
 public:
-    explicit BrowserProbe(std::shared_ptr<SerialQueue> queue) : queue_(std::move(queue)) {}
+    explicit BrowserProbe(std::shared_ptr<SerialQueue> queue) : QueueProbe(std::move(queue), patience) {}
 
     void attach(ServiceBrowser& browser) {
-        browser.setStateHandler([this](const BrowserState& state) { record([&] { states_.push_back(state); }); });
+        browser.setStateHandler(stateHandler());
         browser.setResultsChangedHandler([this](const std::vector<BrowseResult>& results) {
             record([&] {
                 latest_ = results;
@@ -93,16 +92,6 @@ public:
         });
     }
 
-    bool waitForState(BrowserState::Kind kind) {
-        return waitUntil([&] { return !states_.empty() && states_.back().kind == kind; });
-    }
-    bool waitForAnyState() {
-        return waitUntil([&] { return !states_.empty(); });
-    }
-    BrowserState lastState() {
-        std::lock_guard lock(mutex_);
-        return states_.back();
-    }
     // Waits until the latest result set satisfies `condition`; returns that set.
     std::optional<std::vector<BrowseResult>> waitForResults(
         const std::function<bool(const std::vector<BrowseResult>&)>& condition) {
@@ -113,30 +102,10 @@ public:
         });
         return matched;
     }
-    bool everOffQueue() {
-        std::lock_guard lock(mutex_);
-        return offQueue_;
-    }
 
 private:
-    template <typename Change> void record(Change change) {
-        std::lock_guard lock(mutex_);
-        offQueue_ |= !queue_->isCurrent();
-        change();
-        changed_.notify_all();
-    }
-    bool waitUntil(const std::function<bool()>& condition) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, patience, condition);
-    }
-
-    std::shared_ptr<SerialQueue> queue_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<BrowserState> states_;
     std::vector<BrowseResult> latest_;
     int resultDeliveries_ = 0;
-    bool offQueue_ = false;
 };
 
 bool lists(const std::vector<BrowseResult>& results, const std::string& name) {

@@ -6,13 +6,12 @@
 #include <unistd.h>
 
 #include <net/if.h>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 #include "Dispatch/ThreadSerialQueue.hpp"
 #include "Network/TcpConnection.hpp"
+#include "Support/QueueProbe.hpp"
 
 using namespace UmberlinPlatform;
 using namespace std::chrono_literals;
@@ -88,67 +87,11 @@ Bytes pattern(std::size_t size) {
     return bytes;
 }
 
-// Everything a connection reported, recorded on its queue and awaited from the test.
-class ConnectionProbe {
-public:
-    explicit ConnectionProbe(std::shared_ptr<SerialQueue> queue) : queue_(std::move(queue)) {}
-
-    NetworkConnection::StateHandler stateHandler() {
-        return [this](const ConnectionState& state) {
-            record([&] {
-                offQueue_ |= !queue_->isCurrent();
-                states.push_back(state);
-            });
-        };
-    }
-
-    template <typename Change> void record(Change change) {
-        std::lock_guard lock(mutex_);
-        change();
-        changed_.notify_all();
-    }
-
-    bool waitUntil(const std::function<bool()>& condition) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, patience, condition);
-    }
-
-    bool waitForState(ConnectionState::Kind kind) {
-        return waitUntil([&] {
-            return std::any_of(states.begin(), states.end(),
-                               [&](const ConnectionState& state) { return state.kind == kind; });
-        });
-    }
-
-    std::vector<ConnectionState::Kind> kinds() {
-        std::lock_guard lock(mutex_);
-        std::vector<ConnectionState::Kind> result;
-        for (const ConnectionState& state : states) result.push_back(state.kind);
-        return result;
-    }
-
-    ConnectionState lastState() {
-        std::lock_guard lock(mutex_);
-        return states.back();
-    }
-
-    bool everOffQueue() {
-        std::lock_guard lock(mutex_);
-        return offQueue_;
-    }
-
-    std::vector<ConnectionState> states;  // guarded by mutex_
-
-private:
-    std::shared_ptr<SerialQueue> queue_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool offQueue_ = false;
-};
+using ConnectionProbe = QueueProbe<ConnectionState>;
 
 struct Harness {
     std::shared_ptr<SerialQueue> queue = makeSerialQueue("org.umberlin.tests.network-camera");
-    ConnectionProbe probe{queue};
+    ConnectionProbe probe{queue, patience};
 
     std::shared_ptr<NetworkConnection> start(const NetworkEndpoint& endpoint, NetworkParameters parameters = {}) {
         auto connection = makeTcpConnection(endpoint, parameters);
@@ -176,13 +119,12 @@ TEST(TcpConnection, DeliversALargeTransferInBoundedChunksAndReportsThePeerFinish
 
     Bytes received;
     std::size_t largestChunk = 0;
-    bool finished = false, completionOffQueue = false;
+    bool finished = false;
     std::optional<NetworkError> failure;
     std::function<void()> receiveNext = [&] {
         connection->receive(1, 1'048'576,
                             [&](std::optional<Bytes> data, bool isComplete, std::optional<NetworkError> error) {
                                 harness.probe.record([&] {
-                                    completionOffQueue |= !harness.queue->isCurrent();
                                     if (data) {
                                         largestChunk = std::max(largestChunk, data->size());
                                         received.insert(received.end(), data->begin(), data->end());
@@ -199,7 +141,6 @@ TEST(TcpConnection, DeliversALargeTransferInBoundedChunksAndReportsThePeerFinish
     EXPECT_FALSE(failure.has_value());
     EXPECT_LE(largestChunk, 1'048'576u);
     EXPECT_TRUE(received == sent) << "received " << received.size() << " of " << sent.size() << " bytes";
-    EXPECT_FALSE(completionOffQueue);
     EXPECT_FALSE(harness.probe.everOffQueue());
     EXPECT_EQ(harness.probe.kinds(), (std::vector{ConnectionState::Kind::preparing, ConnectionState::Kind::ready}));
 }
