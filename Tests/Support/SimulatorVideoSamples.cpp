@@ -11,12 +11,13 @@ namespace SimulatorTests {
 namespace {
 
 Media::SampleBufferRef sampleOf(const UmberlinTools::EncodedFrame& frame,
-                                const std::shared_ptr<const Media::VideoFormatDescription>& format) {
+                                const std::shared_ptr<const Media::VideoFormatDescription>& format,
+                                int framesPerSecond) {
     auto block = Media::BlockBuffer::createWithMemoryBlock(frame.accessUnit.size());
     if (!block.succeeded()) throw std::runtime_error("no block for an access unit");
     block.object->replaceDataBytes(frame.accessUnit, 0);
     const std::array timing{Media::SampleTimingInfo{
-        .duration = Media::MediaTime::make(1, 30),
+        .duration = Media::MediaTime::make(1, framesPerSecond),
         .presentationTimeStamp = Media::MediaTime::make(frame.presentationTimeNanoseconds, 1'000'000'000),
         .decodeTimeStamp = Media::MediaTime::invalid(),
     }};
@@ -32,11 +33,15 @@ Media::SampleBufferRef sampleOf(const UmberlinTools::EncodedFrame& frame,
 SimulatorVideo encodeSimulatorVideo(const SimulatorVideoSettings& settings) {
     UmberlinTools::HevcEncoder encoder({.width = settings.width,
                                         .height = settings.height,
+                                        .framesPerSecond = settings.framesPerSecond,
                                         .bitDepth = settings.bitDepth,
-                                        .keyFrameInterval = settings.keyFrameInterval});
+                                        .keyFrameInterval = settings.keyFrameInterval,
+                                        .bitRate = settings.bitRate,
+                                        .nalUnitHeaderLength = settings.nalUnitHeaderLength});
     const UmberlinTools::TestPicturePainter painter(settings.contentTurn);
     SimulatorVideo video;
-    auto format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), 4);
+    auto format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(),
+                                                                             settings.nalUnitHeaderLength);
     if (!format.succeeded()) throw std::runtime_error("the encoder's parameter sets make no format");
     video.format = format.object;
 
@@ -44,12 +49,16 @@ SimulatorVideo encodeSimulatorVideo(const SimulatorVideoSettings& settings) {
     for (int index = 0; index < settings.frameCount; ++index) {
         UmberlinTools::TestPictureContent content;
         content.frameNumber = index;
-        content.secondsSinceStart = index / 30.0;
+        content.secondsSinceStart = static_cast<double>(index) / settings.framesPerSecond;
         painter.paint(encoder.nextPicture(), content);
-        for (auto& frame : encoder.encode(index * 33'333'333LL)) frames.push_back(std::move(frame));
+        for (auto& frame : encoder.encode(index * 1'000'000'000LL / settings.framesPerSecond))
+            frames.push_back(std::move(frame));
     }
     for (auto& frame : encoder.flush()) frames.push_back(std::move(frame));
-    for (const auto& frame : frames) video.samples.push_back(sampleOf(frame, video.format));
+    for (const auto& frame : frames) {
+        video.samples.push_back(sampleOf(frame, video.format, settings.framesPerSecond));
+        video.accessUnits.push_back(frame.accessUnit);
+    }
     return video;
 }
 

@@ -24,8 +24,8 @@ using namespace std::chrono_literals;
 // The environment variable that tells a re-executed test binary where its private mounts are.
 constexpr const char* faultMountsVariable = "UMBERLIN_MOVIE_WRITER_FAULT_MOUNTS";
 
-UmberlinTools::HevcEncoderSettings smallPicture() {
-    return {.width = 128, .height = 72, .framesPerSecond = 30, .keyFrameInterval = 15, .bitRate = 600'000};
+SimulatorTests::SimulatorVideoSettings smallPicture(int frameCount) {
+    return {.width = 128, .height = 72, .frameCount = frameCount, .keyFrameInterval = 15, .bitRate = 600'000};
 }
 
 // Descriptors of this process that point at `path`.
@@ -67,7 +67,7 @@ void expectUnderlyingPosixError(const std::optional<UmberlinPlatform::MovieWrite
 
 TEST(MovieWriterFaults, AMissingFolderFailsToStartWithTheSystemsReason) {
     ScratchFolder folder;
-    const EncodedVideo video = encodeVideo(smallPicture(), 1);
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(1));
     auto writer = UmberlinPlatform::makeFfmpegMovieWriterFactory()(folder.path / "gone" / "movie.mov").writer;
     writer->addVideoInput({video.format, {}});
     writer->addAudioInput({pcmFormat(48000, 2), {48000, 2, 192000}});
@@ -79,7 +79,7 @@ TEST(MovieWriterFaults, AMissingFolderFailsToStartWithTheSystemsReason) {
 
 TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClosesTheFile) {
     ScratchFolder folder;
-    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
     // A pipe nobody reads is storage that stops taking data once its small buffer is full.
     const std::filesystem::path path = folder.path / "stalled.mov";
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
@@ -89,8 +89,8 @@ TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClose
 
     OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2), {}, {.videoQueueLimit = 4});
     std::size_t appended = 0;
-    while (appended < video.frames.size() && writer.video->isReadyForMoreMediaData()) {
-        ASSERT_TRUE(writer.video->append(video.frames[appended++]));
+    while (appended < video.samples.size() && writer.video->isReadyForMoreMediaData()) {
+        ASSERT_TRUE(writer.video->append(video.samples[appended++]));
         if (appended % 15 == 0) {
             // Give the writer thread the chance to reach the stalled write.
             waitFor([&] { return !writer.video->isReadyForMoreMediaData(); }, 500ms);
@@ -101,7 +101,7 @@ TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClose
 
     writer.writer->cancelWriting();
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::cancelled);
-    EXPECT_FALSE(writer.video->append(video.frames.back()));
+    EXPECT_FALSE(writer.video->append(video.samples.back()));
     // Reading on lets the stalled write return; the writer then closes its end (end of file).
     ::fcntl(reader, F_SETFL, 0);
     char buffer[65536];
@@ -112,7 +112,7 @@ TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClose
 
 TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
     ScratchFolder folder;
-    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
     const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 2.0);
     const std::filesystem::path path = folder.path / "killed.mov";
     const pid_t child = ::fork();
@@ -121,7 +121,7 @@ TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
         // The recording process: three fragments (1.5 s) and the key frame that closes the third,
         // then it is killed once they are on disk, before it can finish the file.
         OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
-        appendInTimeOrder(writer, {video.frames.begin(), video.frames.begin() + 46},
+        appendInTimeOrder(writer, {video.samples.begin(), video.samples.begin() + 46},
                           {audio.begin(), audio.begin() + 75});
         waitFor([&] {
             const auto boxes = topLevelBoxes(path);  // whole boxes only
@@ -149,10 +149,10 @@ TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
 TEST(MovieWriterFaults, AudioThatNeverComesDoesNotHoldTheVideoBack) {
     ScratchFolder folder;
     const EncodedVideo video =
-        encodeVideo({.width = 16, .height = 16, .framesPerSecond = 30, .keyFrameInterval = 30, .bitRate = 20'000}, 240);
+        encodeSimulatorVideo({.width = 16, .height = 16, .frameCount = 240, .keyFrameInterval = 30, .bitRate = 20'000});
     const std::filesystem::path path = folder.path / "silent.mov";
     OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
-    appendInTimeOrder(writer, video.frames, {});
+    appendInTimeOrder(writer, video.samples, {});
     // Fragments reach the disk while recording, although the audio track never got a buffer.
     EXPECT_TRUE(waitFor([&] {
         const auto boxes = topLevelBoxes(path);
@@ -200,20 +200,20 @@ protected:
 };
 
 TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFile) {
-    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
     const std::filesystem::path path = root / "full" / "movie.mov";
     OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
     const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 2.0);
     std::size_t nextVideo = 0;
     std::size_t nextAudio = 0;
     // Append in time order until the writer gives up.
-    while (writer.writer->status() == MovieWriterStatus::writing && nextVideo < video.frames.size()) {
+    while (writer.writer->status() == MovieWriterStatus::writing && nextVideo < video.samples.size()) {
         waitFor([&] {
             return writer.video->isReadyForMoreMediaData() || writer.writer->status() != MovieWriterStatus::writing;
         });
-        writer.video->append(video.frames[nextVideo++]);
+        writer.video->append(video.samples[nextVideo++]);
         while (nextAudio < audio.size() &&
-               audio[nextAudio]->presentationTimeStamp() < video.frames[nextVideo - 1]->presentationTimeStamp()) {
+               audio[nextAudio]->presentationTimeStamp() < video.samples[nextVideo - 1]->presentationTimeStamp()) {
             writer.audio->append(audio[nextAudio++]);
         }
     }
@@ -226,10 +226,10 @@ TEST_F(MovieWriterFaultsInNamespace, AFullFileSystemFailsTheWriterAndClosesTheFi
 }
 
 TEST_F(MovieWriterFaultsInNamespace, WithoutRoomForTheRewriteTheFragmentedMovieIsKept) {
-    const EncodedVideo video = encodeVideo(smallPicture(), 60);
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
     const std::filesystem::path path = root / "tight" / "movie.mov";
     OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
-    appendInTimeOrder(writer, video.frames, pcmBuffers(pcmFormat(48000, 2), 0, 2.0));
+    appendInTimeOrder(writer, video.samples, pcmBuffers(pcmFormat(48000, 2), 0, 2.0));
     ASSERT_TRUE(waitFor([&] {
         const auto boxes = topLevelBoxes(path);
         return std::count(boxes.begin(), boxes.end(), "moof") >= 3;  // 1.5 of the 2 seconds on disk

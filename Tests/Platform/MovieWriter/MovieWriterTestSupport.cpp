@@ -10,44 +10,6 @@
 
 namespace MovieWriterTests {
 
-EncodedVideo encodeVideo(const UmberlinTools::HevcEncoderSettings& settings, int frameCount) {
-    UmberlinTools::HevcEncoder encoder(settings);
-    EncodedVideo video;
-    video.format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(),
-                                                                              settings.nalUnitHeaderLength)
-                       .object;
-    std::vector<UmberlinTools::EncodedFrame> frames;
-    for (int index = 0; index < frameCount; ++index) {
-        UmberlinTools::PlanarPicture& picture = encoder.nextPicture();
-        for (int row = 0; row < picture.height; ++row) {
-            for (int column = 0; column < picture.width; ++column) {
-                picture.planes[0][row * picture.strides[0] + column] =
-                    static_cast<std::uint8_t>(column * 2 + index * 4);
-            }
-        }
-        for (auto& frame : encoder.encode(std::int64_t{index} * 1'000'000'000 / settings.framesPerSecond)) {
-            frames.push_back(std::move(frame));
-        }
-    }
-    for (auto& frame : encoder.flush()) {
-        frames.push_back(std::move(frame));
-    }
-    for (const auto& frame : frames) {
-        auto block = Media::BlockBuffer::createWithMemoryBlock(frame.accessUnit.size()).object;
-        block->replaceDataBytes(frame.accessUnit, 0);
-        const Media::SampleTimingInfo timing{Media::MediaTime::make(1, settings.framesPerSecond),
-                                             Media::MediaTime::make(frame.presentationTimeNanoseconds, 1'000'000'000),
-                                             Media::MediaTime::invalid()};
-        const std::size_t size = frame.accessUnit.size();
-        auto buffer =
-            Media::SampleBuffer::createReady(block, video.format, 1, std::span(&timing, 1), std::span(&size, 1)).object;
-        buffer->sampleAttachments(true)->front().notSync = !frame.keyFrame;
-        video.frames.push_back(buffer);
-        video.accessUnits.push_back(frame.accessUnit);
-    }
-    return video;
-}
-
 std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate, int channels) {
     return Media::AudioFormatDescription::create(
                Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))

@@ -1,10 +1,10 @@
-// Real media for the writer's tests (HEVC from libx265, PCM tones) and a writer driven the way
-// the recorder drives it.
+// Real media for the writer's tests (the simulator's picture in HEVC, PCM tones) and a writer
+// driven the way the recorder drives it.
 #pragma once
 
-#include "MediaSupport/HevcEncoder.hpp"
 #include "MovieWriter/FfmpegMovieWriter.hpp"
 #include "MovieWriter/MovieWriter.hpp"
+#include "Support/SimulatorVideoSamples.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -13,14 +13,8 @@
 
 namespace MovieWriterTests {
 
-struct EncodedVideo {
-    std::shared_ptr<const Media::VideoFormatDescription> format;
-    std::vector<Media::SampleBufferRef> frames;  // as the receiver hands them on
-    std::vector<Media::Bytes> accessUnits;       // the same access units, as sent
-};
-
-// `frameCount` frames at settings.framesPerSecond, the first at time zero.
-EncodedVideo encodeVideo(const UmberlinTools::HevcEncoderSettings& settings, int frameCount);
+using EncodedVideo = SimulatorTests::SimulatorVideo;
+using SimulatorTests::encodeSimulatorVideo;
 
 std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate, int channels);
 
