@@ -43,22 +43,17 @@ int DecodedPicture::sample8(int plane, int x, int y) const {
     return value >> (bitDepth - 8);
 }
 
-std::optional<DecodedPicture> decodePicture(ByteView hevcConfigurationRecord, ByteView accessUnit) {
-    const auto decoder = Video::HevcDecoder::open(hevcConfigurationRecord);
-    std::vector<Video::DecodedVideoFrameRef> pictures;
-    if (!decoder || !decoder->decode(accessUnit, 0, pictures) || !decoder->drain(pictures) || pictures.empty()) {
-        return std::nullopt;
-    }
-    return copyPicture(*pictures.front());
-}
-
 std::optional<DecodedPicture> decodePicture(const VideoConfiguration& configuration, ByteView accessUnit) {
     // The decoder reads only the length size and the parameter sets from the record, so the
     // default picture traits serve every bit depth.
     const std::optional<Bytes> record = Media::makeHevcConfigurationRecord(
         configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength), Media::HevcPictureTraits{});
-    if (!record) return std::nullopt;
-    return decodePicture(*record, accessUnit);
+    const auto decoder = record ? Video::HevcDecoder::open(*record) : nullptr;
+    std::vector<Video::DecodedVideoFrameRef> pictures;
+    if (!decoder || !decoder->decode(accessUnit, 0, pictures) || !decoder->drain(pictures) || pictures.empty()) {
+        return std::nullopt;
+    }
+    return copyPicture(*pictures.front());
 }
 
 }  // namespace SimulatorTests

@@ -22,10 +22,8 @@ struct DecodedPicture {
     int sample8(int plane, int x, int y) const;
 };
 
-// The picture the access unit decodes to; nothing when the decoder produces none.
-std::optional<DecodedPicture> decodePicture(UmberlinWire::ByteView hevcConfigurationRecord,
-                                            UmberlinWire::ByteView accessUnit);
-// The same, with the record built from the phone's configuration.
+// The picture the access unit decodes to, with the record built from the phone's
+// configuration; nothing when the decoder produces none.
 std::optional<DecodedPicture> decodePicture(const UmberlinWire::VideoConfiguration& configuration,
                                             UmberlinWire::ByteView accessUnit);
 

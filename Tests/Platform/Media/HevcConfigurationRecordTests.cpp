@@ -2,14 +2,12 @@
 #include "Media/NalUnitLengthPrefixes.hpp"
 #include "Media/VideoFormatDescription.hpp"
 #include "MediaSupport/HevcEncoder.hpp"
-#include "Support/HevcPictureDecoder.hpp"
 
 #include <gtest/gtest.h>
 
 namespace Media {
 namespace {
 
-using SimulatorTests::decodePicture;
 constexpr std::size_t lengthSizeByte = 21;
 constexpr std::size_t arrayCountByte = 22;
 
@@ -88,47 +86,6 @@ TEST(HevcConfigurationRecord, GroupsUnitsByTypeAndRefusesWhatItCannotCarry) {
     Bytes hugeVps(70'000, 0x01);
     hugeVps[0] = 0x40;
     EXPECT_FALSE(makeHevcConfigurationRecord(std::vector<Bytes>{hugeVps, spsWithHeader, pps}, 4, {}));
-}
-
-TEST(HevcConfigurationRecord, LetsLibavcodecDecodeRealFramesWithEveryPrefixLength) {
-    struct Case {
-        int prefix;
-        UmberlinTools::HevcEncoderSettings settings;
-    };
-    const std::vector<Case> cases{
-        {1, {.width = 64, .height = 64, .bitRate = 20'000, .nalUnitHeaderLength = 1}},
-        {2, {.width = 320, .height = 180, .bitRate = 200'000, .nalUnitHeaderLength = 2}},
-        {3, {.width = 640, .height = 360, .nalUnitHeaderLength = 3}},
-        {4, {.width = 1280, .height = 720, .bitDepth = 10, .nalUnitHeaderLength = 4}},
-    };
-    for (const auto& [prefix, settings] : cases) {
-        UmberlinTools::HevcEncoder encoder(settings);
-        auto frames = encoder.encode(0);
-        for (auto& frame : encoder.flush()) frames.push_back(std::move(frame));
-        ASSERT_FALSE(frames.empty());
-        const auto& keyFrame = frames.front();
-        ASSERT_TRUE(keyFrame.keyFrame);
-        const auto created = VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), prefix);
-        ASSERT_TRUE(created.succeeded()) << prefix;
-        const auto& description = *created.object;
-        EXPECT_EQ(description.decoderConfigurationRecord()[lengthSizeByte] & 0x03, prefix - 1);
-
-        const auto picture = decodePicture(description.decoderConfigurationRecord(), keyFrame.accessUnit);
-        ASSERT_TRUE(picture.has_value()) << "prefix " << prefix;
-        EXPECT_EQ(picture->width, settings.width);
-        EXPECT_EQ(picture->height, settings.height);
-        EXPECT_EQ(picture->bitDepth, settings.bitDepth);
-
-        // The movie's record and access units: 3-byte prefixes become 4-byte ones.
-        const int movieLength = description.movieNalUnitHeaderLength();
-        EXPECT_EQ(movieLength, prefix == 3 ? 4 : prefix);
-        EXPECT_EQ(description.movieConfigurationRecord()[lengthSizeByte] & 0x03, movieLength - 1);
-        const auto movieUnit = resizeNalUnitLengthPrefixes(keyFrame.accessUnit, prefix, movieLength);
-        ASSERT_TRUE(movieUnit.has_value());
-        const auto moviePicture = decodePicture(description.movieConfigurationRecord(), *movieUnit);
-        ASSERT_TRUE(moviePicture.has_value()) << "prefix " << prefix;
-        EXPECT_EQ(moviePicture->width, settings.width);
-    }
 }
 
 TEST(NalUnitLengthPrefixes, ResizesPrefixesKeepingUnitsAndRejectsMalformedAccessUnits) {
