@@ -38,7 +38,7 @@ void receiveVideoFrames(benchmark::State& state) {
         .uptimeSeconds = [] { return 1.0; },
     });
     std::size_t frames = 0;
-    receiver->onSampleBuffer = [&](const Media::SampleBufferRef& buffer, bool) {
+    receiver->onSampleBuffer = [&](const Media::SampleBufferRef& buffer) {
         benchmark::DoNotOptimize(buffer.get());
         ++frames;
     };

@@ -76,14 +76,14 @@ void measure(const std::string& size, int seconds, bool openGl) {
 
     auto receiver = Quillfen::NetworkCameraReceiver::make();
     receiver->onFormatChanged = [&] { renderer->flush(); };
-    receiver->onSampleBuffer = [&](const Media::SampleBufferRef& sample, bool isKeyFrame) {
+    receiver->onSampleBuffer = [&](const Media::SampleBufferRef& sample) {
         const auto now = Clock::now();
         {
             std::lock_guard lock(run.mutex);
             run.arrivals[sample->presentationTimeStamp().value] = now;
             run.samples.emplace_back(sample, run.measuring);
         }
-        renderer->enqueue(sample, isKeyFrame);
+        renderer->enqueue(sample);
     };
     receiver->connect({.id = "camera:Bench.local:lo",
                        .claimID = "camera:Bench.local",

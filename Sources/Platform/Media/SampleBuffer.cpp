@@ -172,4 +172,8 @@ const std::vector<SampleAttachments>* SampleBuffer::sampleAttachments() const {
     return attachments_ ? &*attachments_ : nullptr;
 }
 
+bool SampleBuffer::isKeyFrame() const {
+    return !attachments_ || attachments_->empty() || !attachments_->front().notSync.value_or(false);
+}
+
 }  // namespace Media

@@ -77,6 +77,10 @@ public:
     std::size_t sampleSize(std::int64_t index) const;
     std::size_t totalSampleSize() const;
 
+    // Whether the first sample decodes without earlier ones: the key-frame mark every consumer
+    // reads. True unless the first sample's attachments say notSync (audio samples never do).
+    bool isKeyFrame() const;
+
     // One entry per sample. Without createIfNecessary, nothing until someone created them.
     std::vector<SampleAttachments>* sampleAttachments(bool createIfNecessary);
     const std::vector<SampleAttachments>* sampleAttachments() const;

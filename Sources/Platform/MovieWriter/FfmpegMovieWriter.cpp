@@ -53,11 +53,6 @@ std::int64_t toVideoTimeScale(const Media::MediaTime& time) {
     return av_rescale_rnd(time.value, MovieMuxer::videoTimeScale, time.timeScale, AV_ROUND_NEAR_INF);
 }
 
-bool isKeyFrame(const Media::SampleBuffer& sample) {
-    const auto* attachments = sample.sampleAttachments();
-    return !attachments || attachments->empty() || !attachments->front().notSync.value_or(false);
-}
-
 // State shared by the writer (used on its caller's queue) and its thread.
 struct WriterCore {
     std::filesystem::path path;
@@ -267,7 +262,7 @@ std::optional<Job> FfmpegWriterInput::makeJob(const Media::SampleBufferRef& samp
     job.presentationTime = toVideoTimeScale(presentation);
     job.decodeTime = decode.isValid() ? toVideoTimeScale(decode) : job.presentationTime;
     job.duration = duration.isValid() ? toVideoTimeScale(duration) : 0;
-    job.isKeyFrame = isKeyFrame(*sample);
+    job.isKeyFrame = sample->isKeyFrame();
     // A movie track needs strictly increasing decode times, and no picture shown before decoding.
     if (job.decodeTime <= lastDecodeTime_ || job.presentationTime < job.decodeTime) {
         return std::nullopt;

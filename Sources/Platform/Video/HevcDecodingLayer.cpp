@@ -5,11 +5,6 @@
 namespace Video {
 namespace {
 
-bool isKeyFrame(const Media::SampleBuffer& sample) {
-    const auto* attachments = sample.sampleAttachments();
-    return attachments == nullptr || attachments->empty() || !attachments->front().notSync.value_or(false);
-}
-
 std::int64_t presentationTimeNanoseconds(const Media::SampleBuffer& sample) {
     const Media::MediaTime time = sample.presentationTimeStamp();
     if (!time.isValid()) return 0;
@@ -28,7 +23,7 @@ HevcDecodingLayer::HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen) 
 
 void HevcDecodingLayer::enqueue(const Media::SampleBufferRef& sample) {
     if (status_ == DecodingStatus::failed || requiresFlush_ || !sample) return;
-    const bool keyFrame = isKeyFrame(*sample);
+    const bool keyFrame = sample->isKeyFrame();
     const auto format = sample->videoFormatDescription();
     if (!decoder_ || !sameFormat(format, format_)) {
         if (!keyFrame) {

@@ -20,7 +20,7 @@ public:
     // True when the stream went on in a way the decoder cannot follow without starting over.
     virtual bool requiresFlushToResumeDecoding() const = 0;
 
-    // Decodes the sample (its key-frame mark is its notSync attachment) and shows the result.
+    // Decodes the sample (its key-frame mark is SampleBuffer::isKeyFrame) and shows the result.
     virtual void enqueue(const Media::SampleBufferRef& sample) = 0;
     // Forgets the decoder's pictures; decoding resumes at the next key frame. The picture on
     // screen stays.

@@ -18,20 +18,19 @@ NetworkVideoRenderer::NetworkVideoRenderer(std::shared_ptr<UmberlinPlatform::Ser
     : decodingQueue_(std::move(decodingQueue)), frames_(std::move(frames)), layer_(std::move(layer)) {}
 
 // The work holds the layer weakly: once the renderer is gone, what is still queued does nothing.
-void NetworkVideoRenderer::enqueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) {
+void NetworkVideoRenderer::enqueue(const Media::SampleBufferRef& sampleBuffer) {
     framesWaiting_->fetch_add(1);
-    decodingQueue_->async(
-        [weakLayer = std::weak_ptr(layer_), framesWaiting = framesWaiting_, sampleBuffer, isKeyFrame] {
-            const std::int64_t waitingBehind = framesWaiting->fetch_sub(1) - 1;
-            const auto layer = weakLayer.lock();
-            if (!layer) return;
-            if (layer->status() == Video::DecodingStatus::failed || layer->requiresFlushToResumeDecoding() ||
-                waitingBehind > maximumDecodingBacklog) {
-                layer->flush();
-                if (!isKeyFrame) return;
-            }
-            layer->enqueue(sampleBuffer);
-        });
+    decodingQueue_->async([weakLayer = std::weak_ptr(layer_), framesWaiting = framesWaiting_, sampleBuffer] {
+        const std::int64_t waitingBehind = framesWaiting->fetch_sub(1) - 1;
+        const auto layer = weakLayer.lock();
+        if (!layer) return;
+        if (layer->status() == Video::DecodingStatus::failed || layer->requiresFlushToResumeDecoding() ||
+            waitingBehind > maximumDecodingBacklog) {
+            layer->flush();
+            if (!sampleBuffer->isKeyFrame()) return;
+        }
+        layer->enqueue(sampleBuffer);
+    });
 }
 
 void NetworkVideoRenderer::flush() {

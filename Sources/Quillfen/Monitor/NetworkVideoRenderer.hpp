@@ -33,7 +33,7 @@ public:
     // After a decoder failure, when the layer needs a flush to go on, or when more than
     // maximumDecodingBacklog frames wait behind this one, the layer is flushed and decoding
     // restarts at the next key frame: delta frames up to it are dropped.
-    void enqueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) override;
+    void enqueue(const Media::SampleBufferRef& sampleBuffer) override;
     // Flushes the layer and removes the picture on screen.
     void flush() override;
 

@@ -7,7 +7,7 @@ namespace Quillfen {
 
 class DiscardingVideoRenderer final : public NetworkVideoRenderer {
 public:
-    void enqueue(const Media::SampleBufferRef&, bool) override {}
+    void enqueue(const Media::SampleBufferRef&) override {}
     void flush() override {}
 };
 

@@ -89,14 +89,14 @@ void NetworkCameraReceiver::handleVideoConfiguration(const Message& message) {
 void NetworkCameraReceiver::handleVideoFrame(const Message& message) {
     if (!formatDescription_) return;  // nothing can decode it before the first configuration
     const std::int64_t framesPerSecond = streamInfo_ ? streamInfo_->framesPerSecond : defaultFramesPerSecond;
-    const bool isKeyFrame = message.header.flags.contains(UmberlinWire::Flags::keyFrame);
-    const auto buffer = makeSampleBuffer(message.payload, formatDescription_,
-                                         message.header.presentationTimeNanoseconds, framesPerSecond, isKeyFrame);
+    const auto buffer =
+        makeSampleBuffer(message.payload, formatDescription_, message.header.presentationTimeNanoseconds,
+                         framesPerSecond, message.header.flags.contains(UmberlinWire::Flags::keyFrame));
     if (!hasReceivedFrame_) {
         hasReceivedFrame_ = true;
         if (onFirstFrameReceived) onFirstFrameReceived();
     }
-    if (onSampleBuffer) onSampleBuffer(buffer, isKeyFrame);
+    if (onSampleBuffer) onSampleBuffer(buffer);
 }
 
 void NetworkCameraReceiver::handleDeviceStatus(const Message& message) {

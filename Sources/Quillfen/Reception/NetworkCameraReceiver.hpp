@@ -97,7 +97,7 @@ public:
                        const UmberlinWire::AudioConfiguration&)>
         onAudioFormatChanged;
     std::function<void()> onFirstFrameReceived;
-    std::function<void(const Media::SampleBufferRef&, bool isKeyFrame)> onSampleBuffer;
+    std::function<void(const Media::SampleBufferRef&)> onSampleBuffer;  // a video frame, key frames marked
     std::function<void(const Media::SampleBufferRef&)> onAudioSampleBuffer;
     std::function<void(const AudioMeterReading&)> onAudioMeterChanged;
 

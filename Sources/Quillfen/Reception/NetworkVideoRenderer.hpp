@@ -10,7 +10,7 @@ class NetworkVideoRenderer {
 public:
     virtual ~NetworkVideoRenderer() = default;
     // Both are callable from any thread; the renderer moves to its own thread for display.
-    virtual void enqueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) = 0;
+    virtual void enqueue(const Media::SampleBufferRef& sampleBuffer) = 0;
     virtual void flush() = 0;
 };
 

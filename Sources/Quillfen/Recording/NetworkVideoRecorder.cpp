@@ -34,9 +34,9 @@ void NetworkVideoRecorder::prepare(std::filesystem::path to, int rotationAngleDe
     });
 }
 
-void NetworkVideoRecorder::append(Media::SampleBufferRef sampleBuffer, bool isKeyFrame) {
-    enqueue([sampleBuffer = std::move(sampleBuffer), isKeyFrame](NetworkVideoRecorder& self) {
-        self.appendVideoOnQueue(sampleBuffer, isKeyFrame);
+void NetworkVideoRecorder::append(Media::SampleBufferRef sampleBuffer) {
+    enqueue([sampleBuffer = std::move(sampleBuffer)](NetworkVideoRecorder& self) {
+        self.appendVideoOnQueue(sampleBuffer);
     });
 }
 
@@ -128,10 +128,10 @@ void NetworkVideoRecorder::resetWriter() {
 
 // Video
 
-void NetworkVideoRecorder::appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame) {
+void NetworkVideoRecorder::appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer) {
     switch (state_.kind()) {
         case State::Kind::waitingForKeyFrame:
-            if (!isKeyFrame || !audioFormatDescription_) {
+            if (!sampleBuffer->isKeyFrame() || !audioFormatDescription_) {
                 return;
             }
             runOrFail([&] {

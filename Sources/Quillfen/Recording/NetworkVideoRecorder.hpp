@@ -86,8 +86,8 @@ public:
     // Arms a recording into `to`, the video turned by `rotationAngleDegrees` (snapped to a
     // quarter turn). Ignored while armed, recording or finishing; clears a failure first.
     void prepare(std::filesystem::path to, int rotationAngleDegrees);
-    // A compressed HEVC buffer carrying its format description.
-    void append(Media::SampleBufferRef sampleBuffer, bool isKeyFrame);
+    // A compressed HEVC buffer carrying its format description and its key-frame mark.
+    void append(Media::SampleBufferRef sampleBuffer);
     // A PCM buffer; its format, when it carries one, is checked for a change first.
     void appendAudio(Media::SampleBufferRef sampleBuffer);
     // The phone audio's format, or none when it is no longer known.
@@ -103,7 +103,7 @@ private:
 
     void setState(State state);
     void prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees);
-    void appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer, bool isKeyFrame);
+    void appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer);
     void appendAudioBufferOnQueue(const Media::SampleBufferRef& sampleBuffer);
 
     // Throwing (RecordingError or MovieWriterError).

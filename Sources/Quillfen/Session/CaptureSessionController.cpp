@@ -143,9 +143,9 @@ void CaptureSessionController::configureStreamReceiver() {
             },
             true);
     };
-    receiver.onSampleBuffer = [recorder, renderer](const Media::SampleBufferRef& buffer, bool isKeyFrame) {
-        if (auto strong = recorder.lock()) strong->append(buffer, isKeyFrame);
-        if (auto strong = renderer.lock()) strong->enqueue(buffer, isKeyFrame);
+    receiver.onSampleBuffer = [recorder, renderer](const Media::SampleBufferRef& buffer) {
+        if (auto strong = recorder.lock()) strong->append(buffer);
+        if (auto strong = renderer.lock()) strong->enqueue(buffer);
     };
     receiver.onAudioSampleBuffer = [onMain, recorder](const Media::SampleBufferRef& buffer) {
         if (auto strong = recorder.lock()) strong->appendAudio(buffer);

@@ -46,7 +46,7 @@ TEST(NetworkPreviewViewTests, TheSurfaceHandsItsSettingsToItsViewAndAFlushBlanks
     EXPECT_TRUE(surface.view().isHorizontallyMirrored());
     EXPECT_TRUE(surface.view().isVerticallyMirrored());
 
-    renderer->enqueue(SimulatorTests::encodeSimulatorVideo({.frameCount = 1}).samples.front(), true);
+    renderer->enqueue(SimulatorTests::encodeSimulatorVideo({.frameCount = 1}).samples.front());
     ASSERT_TRUE(QTest::qWaitFor([&] { return surface.view().frame() != nullptr; }, 10'000));
     renderer->flush();
     EXPECT_TRUE(QTest::qWaitFor([&] { return surface.view().frame() == nullptr; }, 10'000));

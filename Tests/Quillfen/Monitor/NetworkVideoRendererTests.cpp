@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Media/BlockBuffer.hpp"
 #include "Monitor/NetworkVideoRenderer.hpp"
 #include "Support/ManualSerialQueue.hpp"
 
@@ -31,6 +32,15 @@ public:
     bool needsFlush = false;
     std::vector<std::string> calls;
 };
+
+// A frame the recording layer never reads; only its key-frame mark matters here.
+Media::SampleBufferRef frame(bool isKeyFrame) {
+    const auto buffer =
+        Media::SampleBuffer::createReady(Media::BlockBuffer::createWithMemoryBlock(1).object, nullptr, 1, {}, {})
+            .object;
+    buffer->sampleAttachments(true)->front().notSync = !isKeyFrame;
+    return buffer;
+}
 
 struct RendererParts {
     std::shared_ptr<UmberlinPlatform::ManualSerialQueue> queue =
@@ -61,7 +71,7 @@ TEST(NetworkVideoRendererTests, AFailedLayerOrOneThatNeedsAFlushIsFlushedAndRest
         RendererParts parts;
         parts.layer->currentStatus = each.status;
         parts.layer->needsFlush = each.needsFlush;
-        parts.renderer->enqueue(nullptr, each.isKeyFrame);
+        parts.renderer->enqueue(frame(each.isKeyFrame));
         EXPECT_TRUE(parts.layer->calls.empty()) << "the work runs on the decoding queue";
         parts.queue->runAllReady();
         EXPECT_EQ(parts.layer->calls, each.calls);
@@ -71,7 +81,7 @@ TEST(NetworkVideoRendererTests, AFailedLayerOrOneThatNeedsAFlushIsFlushedAndRest
 TEST(NetworkVideoRendererTests, ADecoderThatFellBehindDropsDeltaFramesUntilItsQueueIsShortAgain) {
     RendererParts parts;
     const std::int64_t tooMany = NetworkVideoRenderer::maximumDecodingBacklog + 3;
-    for (std::int64_t frame = 0; frame < tooMany; ++frame) parts.renderer->enqueue(nullptr, frame == 1);
+    for (std::int64_t index = 0; index < tooMany; ++index) parts.renderer->enqueue(frame(index == 1));
     parts.queue->runAllReady();
 
     // Frame 0 (delta) and frame 1 (key) find too many frames behind them: the layer is flushed
@@ -83,13 +93,13 @@ TEST(NetworkVideoRendererTests, ADecoderThatFellBehindDropsDeltaFramesUntilItsQu
 
 TEST(NetworkVideoRendererTests, FlushRemovesThePictureInOrderAndWorkLeftForAGoneRendererDoesNothing) {
     RendererParts parts;
-    parts.renderer->enqueue(nullptr, true);
+    parts.renderer->enqueue(frame(true));
     parts.renderer->flush();
     parts.queue->runAllReady();
     EXPECT_EQ(parts.layer->calls, (std::vector<std::string>{"enqueue", "flushAndRemoveImage"}));
 
     const std::weak_ptr<RecordingLayer> layer = parts.layer;
-    parts.renderer->enqueue(nullptr, true);
+    parts.renderer->enqueue(frame(true));
     parts.renderer.reset();
     parts.layer.reset();
     parts.queue->runAllReady();

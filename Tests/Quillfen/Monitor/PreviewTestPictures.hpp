@@ -20,7 +20,7 @@ struct ShownPicture {
         view.resize(viewSize);
         view.show();
         const auto video = SimulatorTests::encodeSimulatorVideo(settings);
-        renderer->enqueue(video.samples.front(), true);
+        renderer->enqueue(video.samples.front());
     }
 
     // True once the picture was drawn.

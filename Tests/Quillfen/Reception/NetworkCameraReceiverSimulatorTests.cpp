@@ -31,7 +31,6 @@ struct Observations {
     std::optional<UmberlinWire::Hello> hello;
     std::optional<UmberlinWire::AudioConfiguration> audioConfiguration;
     Media::SampleBufferRef firstVideo;
-    bool firstVideoIsKeyFrame = false;
     int audioBuffers = 0;
     int meterReadings = 0;
     bool deviceStatus = false;
@@ -64,9 +63,9 @@ void observe(NetworkCameraReceiver& receiver, const std::shared_ptr<Observations
     receiver.onAudioFormatChanged = [observed, o](const auto&, const UmberlinWire::AudioConfiguration& configuration) {
         o->record([&] { o->audioConfiguration = configuration; });
     };
-    receiver.onSampleBuffer = [observed, o](const Media::SampleBufferRef& buffer, bool isKeyFrame) {
+    receiver.onSampleBuffer = [observed, o](const Media::SampleBufferRef& buffer) {
         o->record([&] {
-            if (!o->firstVideo) std::tie(o->firstVideo, o->firstVideoIsKeyFrame) = std::tie(buffer, isKeyFrame);
+            if (!o->firstVideo) o->firstVideo = buffer;
         });
     };
     receiver.onAudioSampleBuffer = [observed, o](const auto&) { o->record([&] { ++o->audioBuffers; }); };
@@ -104,7 +103,7 @@ TEST(NetworkCameraReceiverSimulatorTests, ALiveStreamBecomesDecodableVideoAudioT
         EXPECT_EQ(observed.hello->deviceName, "Simulated Phone");
         EXPECT_EQ(observed.audioConfiguration,
                   (UmberlinWire::AudioConfiguration{UmberlinWire::AudioCodec::linearPCM16LittleEndian, 44100, 1}));
-        EXPECT_TRUE(observed.firstVideoIsKeyFrame);
+        EXPECT_TRUE(observed.firstVideo->isKeyFrame());
         const auto format = observed.firstVideo->videoFormatDescription();
         ASSERT_NE(format, nullptr);
         const auto picture = SimulatorTests::decodePicture(format->decoderConfigurationRecord(),

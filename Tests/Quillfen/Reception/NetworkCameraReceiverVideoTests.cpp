@@ -14,17 +14,10 @@ const std::string invalidHevc = "The phone sent an invalid HEVC configuration.";
 
 class NetworkCameraReceiverVideoTests : public ::testing::Test {
 protected:
-    struct Frame {
-        Media::SampleBufferRef buffer;
-        bool isKeyFrame;
-    };
-
     NetworkCameraReceiverVideoTests() {
         harness.receiver->onFormatChanged = [this] { ++formatChanges; };
         harness.receiver->onFirstFrameReceived = [this] { ++firstFrames; };
-        harness.receiver->onSampleBuffer = [this](const Media::SampleBufferRef& buffer, bool isKeyFrame) {
-            frames.push_back({buffer, isKeyFrame});
-        };
+        harness.receiver->onSampleBuffer = [this](const Media::SampleBufferRef& buffer) { frames.push_back(buffer); };
         harness.receiver->onStreamInfoChanged = [this](const UmberlinWire::Hello& info) { hellos.push_back(info); };
         harness.receiver->onOrientationChanged = [this](const UmberlinWire::VideoOrientation& orientation) {
             orientations.push_back(orientation);
@@ -40,7 +33,7 @@ protected:
     FakeNetworkConnection& connection = harness.connectReady(cameraService("Studio", wifiInterface()));
     int formatChanges = 0;
     int firstFrames = 0;
-    std::vector<Frame> frames;
+    std::vector<Media::SampleBufferRef> frames;
     std::vector<UmberlinWire::Hello> hellos;
     std::vector<UmberlinWire::VideoOrientation> orientations;
     std::vector<UmberlinWire::CameraControlStatus> cameraStatuses;
@@ -60,10 +53,10 @@ TEST_F(NetworkCameraReceiverVideoTests, FramesWaitForAFormatAndARepeatedConfigur
     EXPECT_EQ(formatChanges, 1);
     EXPECT_EQ(firstFrames, 1);
     ASSERT_EQ(frames.size(), 2u);
-    EXPECT_TRUE(frames[0].isKeyFrame);
-    EXPECT_FALSE(frames[1].isKeyFrame);
-    EXPECT_EQ(frames[1].buffer->presentationTimeStamp(), Media::MediaTime::make(3'000, 1'000'000'000));
-    EXPECT_EQ(frames[0].buffer->videoFormatDescription()->dimensions(), (Media::VideoDimensions{64, 48}));
+    EXPECT_TRUE(frames[0]->isKeyFrame());
+    EXPECT_FALSE(frames[1]->isKeyFrame());
+    EXPECT_EQ(frames[1]->presentationTimeStamp(), Media::MediaTime::make(3'000, 1'000'000'000));
+    EXPECT_EQ(frames[0]->videoFormatDescription()->dimensions(), (Media::VideoDimensions{64, 48}));
 
     // A different configuration replaces the format in place; frames that follow use it.
     deliver(joined({jsonPacket(MessageType::videoConfiguration, videoConfiguration(2)),
@@ -71,7 +64,7 @@ TEST_F(NetworkCameraReceiverVideoTests, FramesWaitForAFormatAndARepeatedConfigur
     EXPECT_EQ(formatChanges, 2);
     EXPECT_EQ(firstFrames, 1);
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_EQ(frames[2].buffer->videoFormatDescription()->nalUnitHeaderLength(), 2);
+    EXPECT_EQ(frames[2]->videoFormatDescription()->nalUnitHeaderLength(), 2);
     EXPECT_TRUE(connection.hasPendingReceive());
 }
 
@@ -83,9 +76,9 @@ TEST_F(NetworkCameraReceiverVideoTests, FrameDurationFollowsTheAnnouncedFrameRat
     deliver(jsonPacket(MessageType::hello, hello(0)));
     deliver(phonePacket(MessageType::videoFrame, accessUnit));
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_EQ(frames[0].buffer->duration(), Media::MediaTime::make(1, 30));
-    EXPECT_EQ(frames[1].buffer->duration(), Media::MediaTime::make(1, 60));
-    EXPECT_EQ(frames[2].buffer->duration(), Media::MediaTime::make(1, 1));
+    EXPECT_EQ(frames[0]->duration(), Media::MediaTime::make(1, 30));
+    EXPECT_EQ(frames[1]->duration(), Media::MediaTime::make(1, 60));
+    EXPECT_EQ(frames[2]->duration(), Media::MediaTime::make(1, 1));
     EXPECT_EQ(hellos, (std::vector{hello(60), hello(0)}));
 }
 

@@ -13,7 +13,7 @@ TEST_F(NetworkVideoRecorderTest, AudioBeforeTheFirstKeyFrameIsNeverKept) {
     recorder->prepare(movie, 0);
     recorder->appendAudio(audioBuffer(4'990'000'000));
     run();
-    recorder->append(videoBuffer(5'000'000'000, true), true);
+    recorder->append(videoBuffer(5'000'000'000, true));
     recorder->appendAudio(audioBuffer(5'020'000'000));
     run();
     const auto& appended = writer().audioInput->appended;
@@ -113,7 +113,7 @@ TEST_F(NetworkVideoRecorderTest, AChangedAudioFormatFinalisesTheMovie) {
 
     // The next recording uses the new format.
     recorder->prepare(movie, 0);
-    recorder->append(videoBuffer(1'000'000'000, true), true);
+    recorder->append(videoBuffer(1'000'000'000, true));
     run();
     ASSERT_EQ(writers.writers.size(), 2u);
     EXPECT_EQ(writer().audioSettings->outputSettings.sampleRate, 44100);
@@ -126,7 +126,7 @@ TEST_F(NetworkVideoRecorderTest, ClearingTheAudioFormatFinalisesAndBlocksTheNext
     EXPECT_EQ(states.back(), State::finishing(movie));
     writer().completeFinishing();
     recorder->prepare(movie, 0);
-    recorder->append(videoBuffer(1'000'000'000, true), true);
+    recorder->append(videoBuffer(1'000'000'000, true));
     run();
     EXPECT_EQ(writers.writers.size(), 1u);
     EXPECT_EQ(states.back(), State::waitingForKeyFrame(movie));
@@ -138,9 +138,9 @@ TEST_F(NetworkVideoRecorderTest, AJumpOfThePhonesClockContinuesTheTimeLine) {
     constexpr std::int64_t years = 94'608'000'000'000'000;
     startRecording(0);
     recorder->appendAudio(audioBuffer(0));
-    recorder->append(videoBuffer(33'333'333, false), false);
-    recorder->append(videoBuffer(years + 66'666'667, false), false);
-    recorder->append(videoBuffer(years + 100'000'000, false), false);
+    recorder->append(videoBuffer(33'333'333, false));
+    recorder->append(videoBuffer(years + 66'666'667, false));
+    recorder->append(videoBuffer(years + 100'000'000, false));
     recorder->appendAudio(audioBuffer(years + 20'000'000));
     recorder->appendAudio(audioBuffer(40'000'000));  // and back again
     run();

@@ -39,7 +39,7 @@ protected:
     void startRecording(std::int64_t keyFrameTime = 5'000'000'000, int rotation = 0) {
         recorder->updateAudioFormat(testAudioFormat());
         recorder->prepare(movie, rotation);
-        recorder->append(videoBuffer(keyFrameTime, true), true);
+        recorder->append(videoBuffer(keyFrameTime, true));
         run();
         ASSERT_EQ(states.back(), State::recording(movie));
     }

@@ -19,15 +19,15 @@ TEST_F(NetworkVideoRecorderTest, ArmingWaitsForAKeyFrameAndReportsZeroDuration) 
 
 TEST_F(NetworkVideoRecorderTest, FileOpensOnlyOnAKeyFrameWhileTheAudioFormatIsKnown) {
     recorder->prepare(movie, 0);
-    recorder->append(videoBuffer(1'000'000'000, true), true);  // no audio format yet
+    recorder->append(videoBuffer(1'000'000'000, true));  // no audio format yet
     recorder->updateAudioFormat(testAudioFormat());
-    recorder->append(videoBuffer(1'033'333'333, false), false);
+    recorder->append(videoBuffer(1'033'333'333, false));
     run();
     EXPECT_TRUE(writers.writers.empty());
     EXPECT_EQ(states.back(), State::waitingForKeyFrame(movie));
 
-    recorder->append(videoBuffer(1'066'666'667, true), true);
-    recorder->append(videoBuffer(1'100'000'000, false), false);
+    recorder->append(videoBuffer(1'066'666'667, true));
+    recorder->append(videoBuffer(1'100'000'000, false));
     run();
     ASSERT_EQ(writers.writers.size(), 1u);
     EXPECT_EQ(states.back(), State::recording(movie));
@@ -74,7 +74,7 @@ TEST_F(NetworkVideoRecorderTest, RotationSetsTheTrackTransformForThePictureSize)
 TEST_F(NetworkVideoRecorderTest, DurationIsPublishedOncePerWholeSecondFromVideo) {
     startRecording(0);
     for (int frame = 1; frame < 64; ++frame) {
-        recorder->append(videoBuffer(frame * 1'000'000'000LL / 30, false), false);
+        recorder->append(videoBuffer(frame * 1'000'000'000LL / 30, false));
     }
     recorder->appendAudio(audioBuffer(2'500'000'000, 48000));  // audio never publishes
     run();
@@ -91,14 +91,14 @@ TEST_F(NetworkVideoRecorderTest, DurationIsPublishedOncePerWholeSecondFromVideo)
 TEST_F(NetworkVideoRecorderTest, VideoTheWriterCannotTakeFailsTheRecording) {
     startRecording();
     writer().videoInput->ready = false;
-    recorder->append(videoBuffer(5'033'333'333, false), false);
+    recorder->append(videoBuffer(5'033'333'333, false));
     run();
     EXPECT_EQ(states.back(),
               State::failed("The selected storage could not keep up with the camera stream.\nFile: " + movie.string()));
     EXPECT_TRUE(writer().cancelled);
     EXPECT_TRUE(log.contains("[Umberlin recording] A/V recording failed: The selected storage could not keep up"));
 
-    recorder->append(videoBuffer(5'066'666'667, true), true);  // a failed recorder drops everything
+    recorder->append(videoBuffer(5'066'666'667, true));  // a failed recorder drops everything
     run();
     EXPECT_EQ(writers.writers.size(), 1u);
 }
@@ -117,7 +117,7 @@ TEST_F(NetworkVideoRecorderTest, AWriterThatGaveUpFailsWithItsOwnError) {
         } else {
             writer().fail(diskFull);
         }
-        recorder->append(videoBuffer(5'033'333'333, false), false);
+        recorder->append(videoBuffer(5'033'333'333, false));
         run();
         EXPECT_EQ(states.back().message(),
                   "The movie file could not be written.\n"
@@ -135,14 +135,14 @@ TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
     writers.prepareNext = [](FakeMovieWriter& writer) { writer.canAddVideoInput = false; };
     recorder->updateAudioFormat(testAudioFormat());
     recorder->prepare(movie, 0);
-    recorder->append(videoBuffer(0, true), true);
+    recorder->append(videoBuffer(0, true));
     run();
     EXPECT_EQ(states.back(),
               State::failed("The HEVC stream cannot be added to the recording.\nFile: " + movie.string()));
 
     writers.prepareNext = [](FakeMovieWriter& writer) { writer.startFails = true; };
     recorder->prepare(movie, 0);  // leaves the failure first: idle, then armed
-    recorder->append(videoBuffer(0, true), true);
+    recorder->append(videoBuffer(0, true));
     run();
     EXPECT_EQ(states.back(), State::failed("The recording file could not be started.\nFile: " + movie.string()));
     EXPECT_EQ(states[states.size() - 3], State::idle());
@@ -154,7 +154,7 @@ TEST_F(NetworkVideoRecorderTest, OpeningErrorsFailWhileWaitingForTheKeyFrame) {
             "org.umberlin.movie-writer", 1, "The movie file could not be created.", "No such file or directory.", {}};
     };
     recorder->prepare(movie, 0);
-    recorder->append(videoBuffer(0, true), true);
+    recorder->append(videoBuffer(0, true));
     run();
     EXPECT_EQ(states.back().message(), "The movie file could not be created.\nNo such file or directory.\nFile: " +
                                            movie.string() + "\nTechnical details: org.umberlin.movie-writer (1)");
@@ -176,7 +176,7 @@ TEST_F(NetworkVideoRecorderTest, StopWhileIdleOrFailedCompletesAtOnce) {
     run();
     startRecording();
     writer().videoInput->ready = false;
-    recorder->append(videoBuffer(5'033'333'333, false), false);
+    recorder->append(videoBuffer(5'033'333'333, false));
     recorder->stop([&] { calls.push_back("failed"); });
     run();
     EXPECT_EQ(calls, (std::vector<std::string>{"idle", "failed"}));
@@ -189,7 +189,7 @@ TEST_F(NetworkVideoRecorderTest, StopWhileIdleOrFailedCompletesAtOnce) {
 
 TEST_F(NetworkVideoRecorderTest, StopsDuringFinishingCompleteInOrderAfterTheFileIsDone) {
     startRecording(0);
-    recorder->append(videoBuffer(33'333'333, false), false);
+    recorder->append(videoBuffer(33'333'333, false));
     std::vector<int> calls;
     recorder->stop([&] { calls.push_back(1); });
     recorder->stop([&] { calls.push_back(2); });

@@ -17,9 +17,9 @@ namespace Quillfen::Testing {
 
 class CountingRenderer final : public NetworkVideoRenderer {
 public:
-    void enqueue(const Media::SampleBufferRef&, bool isKeyFrame) override {
+    void enqueue(const Media::SampleBufferRef& sampleBuffer) override {
         ++enqueued;
-        if (isKeyFrame) ++keyFrames;
+        if (sampleBuffer->isKeyFrame()) ++keyFrames;
     }
     void flush() override { ++flushes; }
 
