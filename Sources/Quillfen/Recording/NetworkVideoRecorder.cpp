@@ -29,25 +29,25 @@ NetworkVideoRecorder::NetworkVideoRecorder(ConstructionToken, NetworkVideoRecord
 // Public operations
 
 void NetworkVideoRecorder::prepare(std::filesystem::path to, int rotationAngleDegrees) {
-    enqueue([to = std::move(to), rotationAngleDegrees](NetworkVideoRecorder& self) {
+    onQueue([to = std::move(to), rotationAngleDegrees](NetworkVideoRecorder& self) {
         self.prepareOnQueue(to, rotationAngleDegrees);
     });
 }
 
 void NetworkVideoRecorder::append(Media::SampleBufferRef sampleBuffer) {
-    enqueue([sampleBuffer = std::move(sampleBuffer)](NetworkVideoRecorder& self) {
+    onQueue([sampleBuffer = std::move(sampleBuffer)](NetworkVideoRecorder& self) {
         self.appendVideoOnQueue(sampleBuffer);
     });
 }
 
 void NetworkVideoRecorder::appendAudio(Media::SampleBufferRef sampleBuffer) {
-    enqueue([sampleBuffer = std::move(sampleBuffer)](NetworkVideoRecorder& self) {
+    onQueue([sampleBuffer = std::move(sampleBuffer)](NetworkVideoRecorder& self) {
         self.appendAudioBufferOnQueue(sampleBuffer);
     });
 }
 
 void NetworkVideoRecorder::updateAudioFormat(std::shared_ptr<const Media::AudioFormatDescription> formatDescription) {
-    enqueue([formatDescription = std::move(formatDescription)](NetworkVideoRecorder& self) {
+    onQueue([formatDescription = std::move(formatDescription)](NetworkVideoRecorder& self) {
         self.updateAudioFormatOnQueue(formatDescription);
     });
 }
@@ -69,7 +69,7 @@ void NetworkVideoRecorder::stop(std::function<void()> completion) {
 }
 
 void NetworkVideoRecorder::resetFailure() {
-    enqueue([](NetworkVideoRecorder& self) { self.resetFailureOnQueue(); });
+    onQueue([](NetworkVideoRecorder& self) { self.resetFailureOnQueue(); });
 }
 
 // State

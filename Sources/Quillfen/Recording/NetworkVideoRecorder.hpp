@@ -25,6 +25,7 @@
 #include "Media/MediaTime.hpp"
 #include "Media/SampleBuffer.hpp"
 #include "MovieWriter/MovieWriter.hpp"
+#include "Reception/SampleBufferSink.hpp"
 #include "Recording/RecordingError.hpp"
 
 namespace Quillfen {
@@ -38,7 +39,7 @@ struct NetworkVideoRecorderPorts {
 // A worker-thread queue labelled "org.umberlin.rezuvidodo.video-recorder" and the FFmpeg writer.
 NetworkVideoRecorderPorts systemNetworkVideoRecorderPorts();
 
-class NetworkVideoRecorder : public std::enable_shared_from_this<NetworkVideoRecorder> {
+class NetworkVideoRecorder : public std::enable_shared_from_this<NetworkVideoRecorder>, public SampleBufferSink {
     struct ConstructionToken {};
 
 public:
@@ -99,7 +100,13 @@ public:
     void resetFailure();
 
 private:
-    template <typename Work> void enqueue(Work work);
+    // As a sink of the receiver's video: frames are appended, and a flush stops the recording,
+    // so a movie never runs on into another stream.
+    void enqueue(const Media::SampleBufferRef& sampleBuffer) override { append(sampleBuffer); }
+    void flush() override { stop(); }
+
+    // Runs `work` on the queue with the recorder, unless the recorder is gone by then.
+    template <typename Work> void onQueue(Work work);
 
     void setState(State state);
     void prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees);

@@ -7,7 +7,7 @@
 
 namespace Quillfen {
 
-template <typename Work> void NetworkVideoRecorder::enqueue(Work work) {
+template <typename Work> void NetworkVideoRecorder::onQueue(Work work) {
     queue_->async([weakSelf = weak_from_this(), work = std::move(work)]() mutable {
         if (auto self = weakSelf.lock()) {
             work(*self);

@@ -38,6 +38,7 @@ CaptureSessionController::CaptureSessionController(CaptureSessionControllerParts
       streamReceiver_(std::move(parts.receiver)),
       streamRenderer_(std::move(parts.renderer)),
       streamRecorder_(std::move(parts.recorder)),
+      sampleBufferSinks_{streamRecorder_, streamRenderer_},
       postToMain_(std::move(parts.postToMain)) {
     configureStreamReceiver();
     configureStreamRecorder();
@@ -67,13 +68,12 @@ void CaptureSessionController::MainThreadHop::operator()(std::function<void(Capt
     });
 }
 
-// Media goes from the receiver's queue straight to the recorder and the renderer; the rest
-// reaches the controller on the main thread.
+// Media goes from the receiver's queue straight to the sample buffer sinks and the recorder;
+// the rest reaches the controller on the main thread.
 void CaptureSessionController::configureStreamReceiver() {
     NetworkCameraReceiver& receiver = *streamReceiver_;
     const MainThreadHop onMain = mainThreadHop();
     const std::weak_ptr<NetworkVideoRecorder> recorder = streamRecorder_;
-    const std::weak_ptr<NetworkVideoRenderer> renderer = streamRenderer_;
 
     receiver.onServicesChanged = [onMain](const std::vector<NetworkCameraService>& services) {
         onMain(
@@ -122,10 +122,7 @@ void CaptureSessionController::configureStreamReceiver() {
             },
             true);
     };
-    receiver.onFormatChanged = [recorder, renderer] {
-        if (auto strong = recorder.lock()) strong->stop();
-        if (auto strong = renderer.lock()) strong->flush();
-    };
+    receiver.onFormatChanged = [sinks = sampleBufferSinks_] { sinks.flush(); };
     receiver.onAudioFormatChanged = [recorder](const std::shared_ptr<const Media::AudioFormatDescription>& format,
                                                const UmberlinWire::AudioConfiguration&) {
         if (auto strong = recorder.lock()) strong->updateAudioFormat(format);
@@ -143,9 +140,8 @@ void CaptureSessionController::configureStreamReceiver() {
             },
             true);
     };
-    receiver.onSampleBuffer = [recorder, renderer](const Media::SampleBufferRef& buffer) {
-        if (auto strong = recorder.lock()) strong->append(buffer);
-        if (auto strong = renderer.lock()) strong->enqueue(buffer);
+    receiver.onSampleBuffer = [sinks = sampleBufferSinks_](const Media::SampleBufferRef& buffer) {
+        sinks.enqueue(buffer);
     };
     receiver.onAudioSampleBuffer = [onMain, recorder](const Media::SampleBufferRef& buffer) {
         if (auto strong = recorder.lock()) strong->appendAudio(buffer);
@@ -189,6 +185,13 @@ void CaptureSessionController::configureStreamRecorder() {
     };
 }
 
+void CaptureSessionController::resetStream() {
+    sampleBufferSinks_.flush();
+    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+    streamDescription_.reset();
+    clearSourceTelemetry();
+}
+
 void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::State& state) {
     using Kind = NetworkCameraReceiver::State::Kind;
     switch (state.kind()) {
@@ -208,24 +211,17 @@ void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::
                    &CaptureSessionController::messageChanged);
             break;
         case Kind::failed:
-            streamRecorder_->stop();
             assign(localNetworkAccessDenied_,
                    state.text().find(platformWords().localNetworkBlockedMarker) != std::string::npos,
                    &CaptureSessionController::localNetworkAccessDeniedChanged);
-            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-            streamDescription_.reset();
-            clearSourceTelemetry();
-            streamRenderer_->flush();
+            resetStream();
             assign(message_, transportWord() + " camera error: " + state.text(),
                    &CaptureSessionController::messageChanged);
             break;
         case Kind::idle:
         case Kind::browsing:
-            streamRecorder_->stop();
             assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
-            assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-            streamDescription_.reset();
-            clearSourceTelemetry();
+            resetStream();
             assign(message_, std::string("Waiting for Umberlin Capture to broadcast\u2026"),
                    &CaptureSessionController::messageChanged);
             break;
@@ -309,9 +305,7 @@ void CaptureSessionController::rebuildSources() {
 
     assign(selectedSourceID_, std::optional<std::string>(), &CaptureSessionController::selectedSourceIDChanged);
     selectionWasUserInitiated_ = false;
-    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
-    streamRenderer_->flush();
-    clearSourceTelemetry();
+    resetStream();
 
     for (const CaptureSource& source : sources_) {
         if (isSourceAvailable(source.id)) {
@@ -360,13 +354,9 @@ void CaptureSessionController::selectSource(const std::string& id, bool userInit
     }
     const NetworkCameraService chosen = *service;
     selectionWasUserInitiated_ = userInitiated;
-    streamRecorder_->stop();
     assign(selectedSourceID_, std::optional(id), &CaptureSessionController::selectedSourceIDChanged);
-    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
     assign(streamRotationAngleDegrees_, 0, &CaptureSessionController::streamRotationAngleDegreesChanged);
-    streamDescription_.reset();
-    clearSourceTelemetry();
-    streamRenderer_->flush();
+    resetStream();
     assign(message_,
            "Connecting to " + shownPhoneText(chosen.name) + " over " +
                std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
@@ -396,9 +386,7 @@ void CaptureSessionController::endSelection() {
     assign(selectedSourceID_, std::optional<std::string>(), &CaptureSessionController::selectedSourceIDChanged);
     selectionWasUserInitiated_ = false;
     streamReceiver_->disconnect();
-    streamRenderer_->flush();
-    clearSourceTelemetry();
-    assign(isRunning_, false, &CaptureSessionController::isRunningChanged);
+    resetStream();
 }
 
 // --- Derived state ----------------------------------------------------------------------

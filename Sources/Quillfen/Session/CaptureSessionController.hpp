@@ -4,8 +4,9 @@
 // window's receiver, preview renderer and recorder for as long as it lives.
 //
 // All of its state lives on the main thread. Media buffers never come here: the receiver's
-// callbacks hand them, on the receiver's queue, straight to the renderer and the recorder;
-// everything else is posted to the main thread.
+// callbacks hand video frames, on the receiver's queue, straight to the controller's sample
+// buffer sinks (the recorder and the renderer) and phone audio to the recorder; everything
+// else is posted to the main thread.
 //
 // Errors in the application: the protocol library throws typed errors and the platform ports
 // return results; the receiver and the recorder catch or read both, together with their own
@@ -26,6 +27,7 @@
 #include "Reception/AudioMeter.hpp"
 #include "Reception/NetworkCameraReceiver.hpp"
 #include "Reception/NetworkVideoRenderer.hpp"
+#include "Reception/SampleBufferSink.hpp"
 #include "Recording/NetworkVideoRecorder.hpp"
 #include "Session/MonitorModels.hpp"
 #include "UmberlinWire/WireProtocol.hpp"
@@ -158,6 +160,9 @@ private:
     void configureStreamReceiver();
     void configureStreamRecorder();
 
+    // Forgets the current stream: the sinks flush (the recorder ends its movie, the preview
+    // drops its frames), nothing is running, and the phone's description and telemetry are gone.
+    void resetStream();
     void handleReceiverState(const NetworkCameraReceiver::State& state);
     void handleStreamInfo(const UmberlinWire::Hello& hello);
     void handleRecorderState(const NetworkVideoRecorder::State& state);
@@ -175,6 +180,9 @@ private:
     std::shared_ptr<NetworkCameraReceiver> streamReceiver_;
     std::shared_ptr<NetworkVideoRenderer> streamRenderer_;
     std::shared_ptr<NetworkVideoRecorder> streamRecorder_;
+    // Where the receiver's video goes, each sink getting every frame: the recorder, then the
+    // preview. Another consumer of the frames is one more entry here.
+    const SampleBufferSinks sampleBufferSinks_;
     UmberlinPlatform::PostToMain postToMain_;
     std::shared_ptr<Lifetime> lifetime_ = std::make_shared<Lifetime>();
 

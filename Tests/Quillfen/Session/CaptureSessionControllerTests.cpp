@@ -171,6 +171,19 @@ TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShow
     std::filesystem::remove(movie);
 }
 
+TEST_F(CaptureSessionControllerTest, APhoneThatVanishesWhileRecordingEndsTheMovie) {
+    Window& window = openBrowsingWindow();
+    auto& controller = *window.controller;
+    discover(window, {{"Studio", {wifiInterface()}}});
+    goLive(window);
+    controller.startRecording(std::filesystem::temp_directory_path() / "controller-test-vanished.mov", 0);
+    deliverKeyFrame(window, 2'000'000'000);
+    ASSERT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::recording);
+
+    discover(window, {});
+    EXPECT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::finishing);
+}
+
 TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
     Window& window = openBrowsingWindow();
     auto& controller = *window.controller;
