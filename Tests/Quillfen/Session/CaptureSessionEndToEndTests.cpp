@@ -1,7 +1,8 @@
 // Sessions on their real parts (worker-thread queues, TCP, the FFmpeg movie writer, the Qt
-// main loop) against the phone simulator on loopback. Only discovery is stood in for: the
-// machine's real interfaces never carry mDNS, so a browser reports the simulator as seen on
-// the loopback interface, marked as a phone's USB link.
+// main loop) against the phone simulator on loopback: the phone's stream recorded, a camera
+// command sent back to it, and the phone kept from a second window. Only discovery is stood
+// in for: the machine's real interfaces never carry mDNS, so a browser reports the simulator
+// as seen on the loopback interface, marked as a phone's USB link.
 
 #include <gtest/gtest.h>
 #include <net/if.h>
@@ -88,6 +89,11 @@ TEST(CaptureSessionEndToEnd, RecordsTheSimulatorAndKeepsThePhoneFromASecondWindo
     ASSERT_TRUE(QTest::qWaitFor([&] { return first->canStartRecording(); }, 20000)) << first->message();
     EXPECT_EQ(first->message().rfind("Live over USB \u00B7 ", 0), 0u) << first->message();
     EXPECT_EQ(first->streamRotationAngleDegrees(), 90);
+
+    // A camera command travels the socket to the phone, which applies it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->cameraControlStatus().has_value(); }, 10000));
+    first->setCameraExposureMode(UmberlinWire::CameraExposureMode::locked);
+    EXPECT_TRUE(simulator.waitForLine("exposure locked")) << simulator.output();
 
     first->startRecording(folder / "take.mov", first->streamRotationAngleDegrees());
     ASSERT_TRUE(QTest::qWaitFor([&] { return first->recordingState().kind() == RecorderKind::recording; }, 10000))
