@@ -70,30 +70,25 @@ protected:
     std::vector<AudioMeterReading> readings;
 };
 
-TEST_F(NetworkCameraReceiverAudioTelemetryTests, TheFirstTelemetryIsLoggedOnceWithTheBatteryRounded) {
-    deliver(joined({jsonPacket(MessageType::status, status(0.996, UmberlinWire::BatteryState::full,
-                                                           UmberlinWire::DeviceAttitude{0, 0, 0, 1})),
-                    jsonPacket(MessageType::status, status(0.5))}));
-    EXPECT_EQ(
-        telemetryLines(),
-        std::vector<std::string>{"[Umberlin stream] Received phone telemetry: battery=100% state=full attitude=yes"});
-    EXPECT_EQ(statuses.size(), 2u);
-}
-
-TEST_F(NetworkCameraReceiverAudioTelemetryTests, TelemetryPercentRoundsHalvesUpAndAbsentIsMinusOne) {
-    const std::vector<std::pair<std::optional<double>, std::string>> cases{
-        {std::nullopt, "battery=-1% state=unplugged attitude=no"},
-        {0.125, "battery=13% state=unplugged attitude=no"},
-        {0.0, "battery=0% state=unplugged attitude=no"},
-        {1e300, "battery=-1% state=unplugged attitude=no"},  // not a percentage at all
+TEST_F(NetworkCameraReceiverAudioTelemetryTests, EachConnectionsFirstTelemetryIsLoggedOnceWithTheBatteryRounded) {
+    using UmberlinWire::BatteryState;
+    const std::vector<std::pair<DeviceStatus, std::string>> cases{
+        {status(0.996, BatteryState::full, UmberlinWire::DeviceAttitude{0, 0, 0, 1}),
+         "battery=100% state=full attitude=yes"},
+        {status(std::nullopt, BatteryState::unplugged), "battery=-1% state=unplugged attitude=no"},
+        {status(0.125, BatteryState::unplugged), "battery=13% state=unplugged attitude=no"},
+        {status(0.0, BatteryState::unplugged), "battery=0% state=unplugged attitude=no"},
+        {status(1e300, BatteryState::unplugged), "battery=-1% state=unplugged attitude=no"},  // not a percentage
     };
-    for (const auto& [level, expected] : cases) {
+    for (const auto& [sent, expected] : cases) {
         auto& fresh = harness.connectReady(cameraService("Studio", wifiInterface()));
-        harness.deliver(fresh, jsonPacket(MessageType::status, status(level, UmberlinWire::BatteryState::unplugged)));
+        harness.deliver(fresh,
+                        joined({jsonPacket(MessageType::status, sent), jsonPacket(MessageType::status, status(0.5))}));
         ASSERT_FALSE(telemetryLines().empty());
         EXPECT_EQ(telemetryLines().back(), "[Umberlin stream] Received phone telemetry: " + expected);
     }
     EXPECT_EQ(telemetryLines().size(), cases.size()) << "once per connection";
+    EXPECT_EQ(statuses.size(), 2 * cases.size());
 }
 
 TEST_F(NetworkCameraReceiverAudioTelemetryTests, TelemetryThatDoesNotDecodeIsSkipped) {

@@ -110,19 +110,6 @@ TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
     EXPECT_EQ(controller.statusModeLabel(), "Direct camera over USB \u00B7 waiting for phone audio");
 }
 
-TEST_F(CaptureSessionControllerTest, OrientationIsNormalisedToQuarterTurns) {
-    Window& window = openBrowsingWindow();
-    discover(window, {{"Studio", {wifiInterface()}}});
-    goLive(window);
-    for (auto [sent, shown] : {std::pair{-90, 270}, {44, 0}, {135, 180}, {450, 90}}) {
-        window.receiver.deliver(
-            window.receiver.connections.latest(),
-            jsonPacket(UmberlinWire::MessageType::videoOrientation, UmberlinWire::VideoOrientation{sent}));
-        settle();
-        EXPECT_EQ(window.controller->streamRotationAngleDegrees(), shown) << sent;
-    }
-}
-
 TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShowsItsProgress) {
     Window& window = openBrowsingWindow();
     auto& controller = *window.controller;

@@ -19,10 +19,7 @@ namespace {
 using namespace UmberlinTools;
 using namespace UmberlinWire;
 
-CameraControlCommand command() {
-    return CameraControlCommand{false,        std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-}
+CameraControlCommand command() { return {.requestStatus = false}; }
 
 TEST(SimulatedCamera, ClampsEverySettingIntoItsCapabilitiesAndSaysSo) {
     SimulatedCamera camera;
