@@ -33,21 +33,6 @@ TEST(AnnexBSplitting, IgnoresLeadingBytesEmptyUnitsAndStreamsWithoutStartCodes) 
     EXPECT_EQ(toBytes(splitAnnexB(stream)), (std::vector<Bytes>{{0x26, 0x01, 0xaf}}));
 }
 
-TEST(LengthPrefixing, WritesBigEndianLengthsOfEachSize) {
-    const Bytes unit(300, 0xab);
-    for (int prefix = 2; prefix <= 4; ++prefix) {
-        Bytes accessUnit{0x77};
-        appendLengthPrefixed(accessUnit, unit, prefix);
-        ASSERT_EQ(accessUnit.size(), 1 + prefix + unit.size());
-        EXPECT_EQ(accessUnit[prefix - 1], 0x01) << prefix;  // 300 = 0x012c
-        EXPECT_EQ(accessUnit[prefix], 0x2c) << prefix;
-        EXPECT_EQ(accessUnit.back(), 0xab);
-    }
-    Bytes small;
-    appendLengthPrefixed(small, Bytes{1, 2, 3}, 1);
-    EXPECT_EQ(small, (Bytes{3, 1, 2, 3}));
-}
-
 TEST(LengthPrefixing, RejectsUnitsTooLongForTheirPrefixAndBadPrefixSizes) {
     Bytes accessUnit;
     appendLengthPrefixed(accessUnit, Bytes(255, 0), 1);
