@@ -36,13 +36,5 @@ TEST(PlatformWords, ShortcutsAreNamedInTheSystemsOwnWords) {
     }
 }
 
-TEST(PlatformWords, SentencesCarryTheShortcutName) {
-    const KeyboardShortcut shiftM{Shortcut::shift, "M"};
-    const std::string name = shortcutName(shiftM);
-    EXPECT_EQ(helpWithShortcut("Flip the preview vertically", shiftM), "Flip the preview vertically (" + name + ")");
-    EXPECT_EQ(hintWithShortcut("Flip the preview vertically", shiftM),
-              "Flip the preview vertically. Keyboard shortcut " + name + ".");
-}
-
 }  // namespace
 }  // namespace Quillfen
