@@ -75,33 +75,6 @@ TEST(SimulatorFaults, CloseAfterEndsTheConnectionAndServesTheNextClient) {
     EXPECT_TRUE(simulator->waitForLine("gone: closed by fault injection"));
 }
 
-TEST(SimulatorFaults, AudioFormatChangeAnnouncesTheNewFormatAndSendsFramesInIt) {
-    auto simulator =
-        startSimulator({"--change-audio-after", "0.4", "--changed-sample-rate", "44100", "--changed-channels", "1"});
-    WireTestClient client(simulator->waitForPort());
-    ASSERT_TRUE(client.nextMessageOfType(MessageType::audioConfiguration));
-
-    std::size_t framesBefore = 0;
-    std::optional<AudioConfiguration> changed;
-    while (!changed) {
-        auto message = client.nextMessage();
-        ASSERT_TRUE(message) << simulator->output();
-        if (message->header.type == MessageType::audioFrame) {
-            EXPECT_EQ(message->payload.size(), 960u * 2 * 2);  // 20 ms of 48 kHz stereo
-            ++framesBefore;
-        }
-        if (message->header.type == MessageType::audioConfiguration)
-            changed = decode<AudioConfiguration>(message->payload);
-    }
-    EXPECT_GT(framesBefore, 0u);
-    EXPECT_EQ(*changed, (AudioConfiguration{AudioCodec::linearPCM16LittleEndian, 44100, 1}));
-    for (int index = 0; index < 5; ++index) {
-        auto frame = client.nextMessageOfType(MessageType::audioFrame);
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame->payload.size(), 882u * 2);  // 20 ms of 44.1 kHz mono
-    }
-}
-
 TEST(SimulatorFaults, NoAudioLeavesOutTheAudioConfigurationAndFrames) {
     auto simulator = startSimulator({"--no-audio"});
     WireTestClient client(simulator->waitForPort());
