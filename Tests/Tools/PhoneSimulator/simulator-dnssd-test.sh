@@ -7,7 +7,7 @@ set -euo pipefail
 simulator=$1
 wire_dump=$2
 service_name="Sandbox Phone 7"
-workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
+source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/test-helpers.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -16,19 +16,7 @@ fail() {
   exit 1
 }
 
-simulator_pid=
-cleanup() {
-  if [[ -n $simulator_pid ]]; then
-    kill -TERM "$simulator_pid" 2>/dev/null || true
-    wait "$simulator_pid" 2>/dev/null || true
-  fi
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-
-"$UMBERLIN_SANDBOX_IN_PHONE" "$simulator" --name "$service_name" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS" \
-  --port 0 --size 320x240 --device-name "Sandbox Device" >"$workdir/simulator.out" 2>&1 &
-simulator_pid=$!
+start_simulator "$workdir/simulator.out" "$service_name" --size 320x240 --device-name "Sandbox Device"
 
 # avahi-browse -p escapes spaces as \032; -r resolves, -t stops after the current list.
 escaped_name=${service_name// /\\032}
@@ -58,9 +46,9 @@ first=$("$wire_dump" "$workdir/stream.bin" 2>/dev/null | head -n 1) || true  # t
 echo "first message: $first"
 [[ $first == *'"type":"hello"'* && $first == *'"deviceName":"Sandbox Device"'* ]] || fail "no hello arrived"
 
-kill -TERM "$simulator_pid"
-wait "$simulator_pid" || fail "the simulator did not exit cleanly"
-simulator_pid=
+kill -TERM "$phone_pid"
+wait "$phone_pid" || fail "the simulator did not exit cleanly"
+pids=()
 grep -q 'withdrew DNS-SD service' "$workdir/simulator.out" || fail "the simulator did not report withdrawing"
 listed() {
   timeout 5 avahi-browse -pt _umberlin-camera._tcp 2>/dev/null |

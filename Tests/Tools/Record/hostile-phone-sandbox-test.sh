@@ -7,30 +7,22 @@
 set -euo pipefail
 recorder=$1
 simulator=$2
-workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
+source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/test-helpers.sh"
 export XDG_CONFIG_HOME=$workdir/config  # no recording folder has ever been chosen here
 largest_output=65536
 
 failures=()
 fail() { failures+=("$1: $2"); }
 
-pids=()
 avahi_pid=
-cleanup() {
-  [[ -n $avahi_pid ]] && kill -CONT "$avahi_pid" 2>/dev/null
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
+resume_avahi() { if [[ -n $avahi_pid ]]; then kill -CONT "$avahi_pid" 2>/dev/null || true; fi; }
+before_cleanup=resume_avahi
 
 # start_phone NAME [SIMULATOR OPTION...]: a phone advertised as NAME in the phone namespace.
 start_phone() {
   local name=$1
   shift
-  "$UMBERLIN_SANDBOX_IN_PHONE" "$simulator" --name "$name" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS" \
-    --port 0 --size 320x240 --keyframe-interval 15 "$@" >"$workdir/phone-$name.out" 2>&1 &
-  pids+=($!)
+  start_simulator "$workdir/phone-$name.out" "$name" --size 320x240 --keyframe-interval 15 "$@"
 }
 
 # record CASE [RECORDER OPTION...]: runs umberlin-record in the background; CASE.out and
@@ -46,14 +38,6 @@ record() {
     cat "$workdir/$case.out" "$workdir/$case.err" >"$workdir/$case.all"
     echo "$status" >"$workdir/$case.status" ) &
   pids+=($!)
-}
-
-wait_for_line() {  # FILE TEXT SECONDS
-  local deadline=$((SECONDS + $3))
-  until grep -qF -- "$2" "$1" 2>/dev/null; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
 }
 
 wait_for_recorders() {

@@ -6,7 +6,7 @@
 set -euo pipefail
 recorder=$1
 simulator=$2
-workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
+source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/test-helpers.sh"
 export XDG_CONFIG_HOME=$workdir/config  # the recorder's preferences stay in the sandbox
 
 fail() {
@@ -17,19 +17,7 @@ fail() {
   exit 1
 }
 
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do
-    kill -TERM "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-
-"$UMBERLIN_SANDBOX_IN_PHONE" "$simulator" --name "Sandbox Phone" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS" \
-  --port 0 --size 320x240 >"$workdir/simulator.out" 2>&1 &
-pids+=($!)
+start_simulator "$workdir/simulator.out" "Sandbox Phone" --size 320x240
 
 # A movie that ffprobe reads with one HEVC (hvc1) track and one AAC track, at least $2 s long.
 check_movie() {
@@ -64,11 +52,7 @@ mkdir "$workdir/interrupted"
 "$recorder" --folder "$workdir/interrupted" >"$workdir/interrupted.out" 2>"$workdir/interrupted.err" &
 recorder_pid=$!
 pids+=("$recorder_pid")
-deadline=$((SECONDS + 30))
-until grep -q 'Started HEVC + AAC recording' "$workdir/interrupted.err"; do
-  ((SECONDS < deadline)) || fail "the recording did not start"
-  sleep 0.2
-done
+wait_for_line "$workdir/interrupted.err" "Started HEVC + AAC recording" 30 || fail "the recording did not start"
 sleep 2
 kill -INT "$recorder_pid"
 status=0
