@@ -15,7 +15,7 @@ screenshots=$4
 for tool in Xvfb xdotool ffmpeg ffprobe; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing (Tools/setup/install-packages.sh)"; exit 77; }
 done
-workdir=$(mktemp -d)  # inside the sandbox's own TMPDIR
+source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/test-helpers.sh"
 mkdir -p "$screenshots" "$workdir/movies" "$workdir/config/Umberlin" "$workdir/runtime"
 rm -f "$screenshots"/*.png
 chmod 700 "$workdir/runtime"
@@ -32,40 +32,16 @@ fail() {
   exit 1
 }
 
-pids=()  # Xvfb, the simulators and the application
-cleanup() {
-  kill -TERM "${pids[@]}" 2>/dev/null || true
-  wait "${pids[@]}" 2>/dev/null || true
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-
-# Waits up to $1 seconds for a command to succeed.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.5
-  done
-}
-
 # One display for the whole test; Xvfb picks a free number and writes it to descriptor 3.
 Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$workdir/display" || fail "Xvfb did not start"
 export DISPLAY=:$(head -n 1 "$workdir/display")
 
-simulator_pid=
-start_phone() {
-  "$UMBERLIN_SANDBOX_IN_PHONE" "$simulator" --name "Sandbox Phone" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS" \
-    --port 0 --size 640x360 "$@" >>"$workdir/simulator.log" 2>&1 &
-  simulator_pid=$!
-  pids+=("$simulator_pid")
-}
+start_phone() { start_simulator "$workdir/simulator.log" "Sandbox Phone" --size 640x360 "$@"; }
 stop_phone() {
-  kill -TERM "$simulator_pid"
-  wait "$simulator_pid" 2>/dev/null || true
+  kill -TERM "$phone_pid"
+  wait "$phone_pid" 2>/dev/null || true
 }
 
 # Takes screenshots until the picture shows as $2 (upright, turned, mirrored); keeps the last
