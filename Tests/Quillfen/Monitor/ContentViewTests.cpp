@@ -118,36 +118,13 @@ protected:
 
     // Camera control status and telemetry with an attitude: every control can act.
     void deliverCameraStatusAndAttitude(MonitorWindow& monitor) {
-        const UmberlinWire::CameraControlStatus status{
-            .capabilities = {.supportsExposureCompensation = true,
-                             .minimumExposureBiasEV = -2,
-                             .maximumExposureBiasEV = 2,
-                             .supportsExposureLock = true,
-                             .supportsManualExposure = false,
-                             .minimumISO = std::nullopt,
-                             .maximumISO = std::nullopt,
-                             .minimumExposureDurationSeconds = std::nullopt,
-                             .maximumExposureDurationSeconds = std::nullopt,
-                             .supportsAutoFocus = true,
-                             .supportsFocusLock = true,
-                             .supportsFocusPoint = true,
-                             .supportsManualFocus = false},
-            .state = {.exposureMode = UmberlinWire::CameraExposureMode::automatic,
-                      .exposureBiasEV = 0,
-                      .iso = 100,
-                      .exposureDurationSeconds = 0.01,
-                      .isAdjustingExposure = false,
-                      .focusMode = UmberlinWire::CameraFocusMode::automatic,
-                      .lensPosition = std::nullopt,
-                      .isAdjustingFocus = false,
-                      .isManualFocus = false}};
         const UmberlinWire::DeviceStatus telemetry{.batteryLevel = 0.5,
                                                    .batteryState = UmberlinWire::BatteryState::unplugged,
                                                    .attitude = UmberlinWire::DeviceAttitude{0, 0, 0, 1},
                                                    .audioCaptureState = std::nullopt,
                                                    .audioInputName = std::nullopt};
-        deliver(monitor,
-                {jsonPacket(MessageType::cameraControlStatus, status), jsonPacket(MessageType::status, telemetry)});
+        deliver(monitor, {jsonPacket(MessageType::cameraControlStatus, cameraControlStatus()),
+                          jsonPacket(MessageType::status, telemetry)});
     }
 
     void deliver(MonitorWindow& monitor, std::initializer_list<UmberlinWire::Bytes> packets) {

@@ -108,6 +108,33 @@ inline UmberlinWire::Hello hello(std::int64_t framesPerSecond) {
             .averageBitRate = 1'000'000};
 }
 
+// A camera status in which exposure compensation and lock, auto focus, focus lock and the
+// focus point can all be used.
+inline UmberlinWire::CameraControlStatus cameraControlStatus() {
+    return {.capabilities = {.supportsExposureCompensation = true,
+                             .minimumExposureBiasEV = -2,
+                             .maximumExposureBiasEV = 2,
+                             .supportsExposureLock = true,
+                             .supportsManualExposure = false,
+                             .minimumISO = std::nullopt,
+                             .maximumISO = std::nullopt,
+                             .minimumExposureDurationSeconds = std::nullopt,
+                             .maximumExposureDurationSeconds = std::nullopt,
+                             .supportsAutoFocus = true,
+                             .supportsFocusLock = true,
+                             .supportsFocusPoint = true,
+                             .supportsManualFocus = false},
+            .state = {.exposureMode = UmberlinWire::CameraExposureMode::automatic,
+                      .exposureBiasEV = 0,
+                      .iso = 100,
+                      .exposureDurationSeconds = 0.01,
+                      .isAdjustingExposure = false,
+                      .focusMode = UmberlinWire::CameraFocusMode::automatic,
+                      .lensPosition = std::nullopt,
+                      .isAdjustingFocus = false,
+                      .isManualFocus = false}};
+}
+
 class ReceiverHarness {
 public:
     // The meter's clock: virtual queue time, starting well above zero like a real uptime.

@@ -95,29 +95,7 @@ TEST_F(NetworkCameraReceiverVideoTests, AReconnectForgetsTheFormat) {
 }
 
 TEST_F(NetworkCameraReceiverVideoTests, OrientationAndCameraStatusArePassedOn) {
-    const UmberlinWire::CameraControlStatus status{
-        .capabilities = {.supportsExposureCompensation = true,
-                         .minimumExposureBiasEV = -8,
-                         .maximumExposureBiasEV = 8,
-                         .supportsExposureLock = true,
-                         .supportsManualExposure = false,
-                         .minimumISO = {},
-                         .maximumISO = {},
-                         .minimumExposureDurationSeconds = {},
-                         .maximumExposureDurationSeconds = {},
-                         .supportsAutoFocus = true,
-                         .supportsFocusLock = false,
-                         .supportsFocusPoint = false,
-                         .supportsManualFocus = false},
-        .state = {.exposureMode = UmberlinWire::CameraExposureMode::automatic,
-                  .exposureBiasEV = 0,
-                  .iso = 100,
-                  .exposureDurationSeconds = 0.01,
-                  .isAdjustingExposure = false,
-                  .focusMode = {},
-                  .lensPosition = {},
-                  .isAdjustingFocus = {},
-                  .isManualFocus = {}}};
+    const UmberlinWire::CameraControlStatus status = cameraControlStatus();
     deliver(joined(
         {jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{270}),
          jsonPacket(MessageType::cameraControlStatus, status),
