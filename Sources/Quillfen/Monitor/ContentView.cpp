@@ -10,6 +10,8 @@
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/StatusBar.hpp"
+#include "Monitor/TeleprompterEditor.hpp"
+#include "Monitor/TeleprompterOverlay.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionController.hpp"
 #include "Session/CaptureSessionRegistry.hpp"
@@ -51,6 +53,11 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     preview_ = new Monitor::NetworkPreviewSurface(std::move(parts.renderer));
     pictureArea_->setLayer(PictureLayer::preview, preview_);
     pictureArea_->setLayer(PictureLayer::emptyState, new EmptyStateView(controller_));
+    auto* prompt = new TeleprompterOverlay(*teleprompter_, preferences_);
+    pictureArea_->setLayer(PictureLayer::teleprompter, prompt);
+    connect(prompt, &TeleprompterOverlay::editScriptRequested, this, &ContentView::openTeleprompterEditor);
+    connect(this, &ContentView::displayedPictureChanged, prompt,
+            [this, prompt] { prompt->setVideoAspectRatio(displayedVideoAspectRatio()); });
     column->addWidget(pictureArea_, 1);
     column->addWidget(makeDivider(this));
 
@@ -86,7 +93,29 @@ ContentView::~ContentView() = default;
 void ContentView::setEditingTeleprompter(bool editing) {
     if (editing == isEditingTeleprompter_) return;
     isEditingTeleprompter_ = editing;
+    if (editing) {
+        teleprompterEditor_ = new TeleprompterEditor(teleprompterDraft_, this);
+        connect(teleprompterEditor_, &TeleprompterEditor::draftChanged, this, &ContentView::setTeleprompterDraft);
+        connect(teleprompterEditor_, &TeleprompterEditor::cancelRequested, this,
+                [this] { setEditingTeleprompter(false); });
+        connect(teleprompterEditor_, &TeleprompterEditor::showPromptRequested, this,
+                &ContentView::presentTeleprompterDraft);
+        teleprompterEditor_->show();
+        teleprompterEditor_->activateWindow();
+    } else {
+        // Later: the editor may be in the middle of delivering its own signal.
+        teleprompterEditor_->hide();
+        teleprompterEditor_->deleteLater();
+        teleprompterEditor_ = nullptr;
+        // The window's keys work again at once, also where no window manager hands it back.
+        activateWindow();
+    }
     emit isEditingTeleprompterChanged(editing);
+}
+
+void ContentView::presentTeleprompterDraft() {
+    setEditingTeleprompter(false);
+    teleprompter_->present(teleprompterDraft_);
 }
 
 void ContentView::openTeleprompterEditor() {

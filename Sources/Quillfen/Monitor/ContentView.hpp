@@ -26,6 +26,7 @@ class PictureArea;
 class RecordingDestinationStore;
 class RecordingFlow;
 class TeleprompterController;
+class TeleprompterEditor;
 
 struct ContentViewParts {
     CaptureSessionController& controller;
@@ -47,11 +48,14 @@ public:
 
     TeleprompterController& teleprompter() { return *teleprompter_; }
 
-    // The script editor is shown.
+    // The script editor is shown, as a sheet over the window.
     bool isEditingTeleprompter() const { return isEditingTeleprompter_; }
     void setEditingTeleprompter(bool editing);
     // Pauses the roll, starts the draft from the current script and shows the editor.
     void openTeleprompterEditor();
+    // Closes the editor and shows the draft as the prompt.
+    void presentTeleprompterDraft();
+    TeleprompterEditor* teleprompterEditor() const { return teleprompterEditor_; }
     const QString& teleprompterDraft() const { return teleprompterDraft_; }
     void setTeleprompterDraft(const QString& draft) { teleprompterDraft_ = draft; }
     // The camera controls panel is shown.
@@ -87,6 +91,7 @@ private:
 
     bool isEditingTeleprompter_ = false;
     QString teleprompterDraft_;
+    TeleprompterEditor* teleprompterEditor_ = nullptr;
     bool isShowingCameraControls_ = false;
 
     ControlBar* controlBar_;

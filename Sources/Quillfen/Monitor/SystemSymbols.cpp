@@ -134,6 +134,46 @@ const std::map<QString, Symbol>& symbols() {
               p.drawEllipse(QRectF(10, 10, 6, 6));
               p.drawLine(QPointF(15.5, 15.5), QPointF(19, 19));
           }}},
+        // The prompt's controls sit on a dark capsule over the picture: drawn in the light pen.
+        {"play.fill",
+         {{},
+          [](QPainter& p) {
+              p.setBrush(p.pen().color());
+              p.drawPolygon(QPolygonF({{7, 5}, {19, 12}, {7, 19}}));
+          }}},
+        {"pause.fill",
+         {{},
+          [](QPainter& p) {
+              p.setBrush(p.pen().color());
+              p.drawRect(QRectF(7, 5, 3, 14));
+              p.drawRect(QRectF(14, 5, 3, 14));
+          }}},
+        {"backward.end.fill",
+         {{},
+          [](QPainter& p) {
+              p.setBrush(p.pen().color());
+              p.drawRect(QRectF(5, 6, 2, 12));
+              p.drawPolygon(QPolygonF({{19, 6}, {9, 12}, {19, 18}}));
+          }}},
+        {"pencil",
+         {{},
+          [](QPainter& p) {
+              p.drawPolygon(QPolygonF({{5, 19}, {6, 15}, {16, 5}, {19, 8}, {9, 18}}));
+              p.drawLine(QPointF(14, 7), QPointF(17, 10));
+          }}},
+        {"xmark",
+         {{},
+          [](QPainter& p) {
+              p.drawLine(QPointF(6, 6), QPointF(18, 18));
+              p.drawLine(QPointF(18, 6), QPointF(6, 18));
+          }}},
+        {"textformat.size",
+         {{},
+          [](QPainter& p) {
+              p.drawPolyline(QPolygonF({{3, 19}, {9, 4}, {15, 19}}));
+              p.drawLine(QPointF(5.5, 13), QPointF(12.5, 13));
+              p.drawPolyline(QPolygonF({{14, 19}, {18, 10}, {22, 19}}));
+          }}},
         {"lock.shield",
          {{"preferences-system-privacy", "security-medium"},
           [](QPainter& p) {

@@ -19,8 +19,10 @@ constexpr std::array<std::pair<KeyboardShortcut::Modifier, Qt::Modifier>, 4> mod
     {KeyboardShortcut::control, Qt::META},
 }};
 
-const std::array<std::pair<std::string_view, Qt::Key>, 6> namedKeys{{
+const std::array<std::pair<std::string_view, Qt::Key>, 8> namedKeys{{
     {"Delete", Qt::Key_Backspace},
+    {"Space", Qt::Key_Space},
+    {"Home", Qt::Key_Home},
     {"Escape", Qt::Key_Escape},
     {"Return", Qt::Key_Return},
     {"Up Arrow", Qt::Key_Up},

@@ -38,7 +38,7 @@ struct PlatformWords {
 const PlatformWords& platformWords();
 
 // A key with its modifiers, as a control declares it: key is "R", "1", "/", ",", "Delete"
-// (the key left of the backspace position on a Mac, Backspace elsewhere), "Escape",
+// (the key left of the backspace position on a Mac, Backspace elsewhere), "Escape", "Space", "Home",
 // "Return", "Up Arrow" or "Down Arrow".
 struct KeyboardShortcut {
     enum Modifier : unsigned { shift = 1u << 0, command = 1u << 1, option = 1u << 2, control = 1u << 3 };

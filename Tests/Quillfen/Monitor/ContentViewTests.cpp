@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardItemModel>
@@ -26,6 +27,11 @@
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/SourcePicker.hpp"
+#include "Monitor/TeleprompterAppearanceButton.hpp"
+#include "Monitor/TeleprompterAppearancePopover.hpp"
+#include "Monitor/TeleprompterControlBar.hpp"
+#include "Monitor/TeleprompterEditor.hpp"
+#include "Monitor/TeleprompterOverlay.hpp"
 #include "Recording/FakeRecordingFolderPicker.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionHarness.hpp"
@@ -291,7 +297,6 @@ TEST_F(ContentViewTest, EachShortcutTriggersItsAction) {
         {"Set Level Reference", Qt::Key_L, Qt::ShiftModifier, [&] { return controller.hasLevelReference(); }},
         {"VU", Qt::Key_V, Qt::NoModifier, [&] { return !preferences.showsAudioMeter(); }},
         {"Info", Qt::Key_I, Qt::NoModifier, [&] { return !preferences.showsImageSettings(); }},
-        {"Prompt", Qt::Key_P, Qt::NoModifier, [&] { return monitor.view->isEditingTeleprompter(); }},
         {"Recording Folder", Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier,
          [&] {
              if (picker->requests.size() != 1) return false;
@@ -311,6 +316,8 @@ TEST_F(ContentViewTest, EachShortcutTriggersItsAction) {
              picker.hidePopup();
              return open;
          }},
+        // Last: the editor's sheet takes the keys from the window.
+        {"Prompt", Qt::Key_P, Qt::NoModifier, [&] { return monitor.view->isEditingTeleprompter(); }},
     };
     for (const Case& test : cases) {
         QTest::keyClick(monitor.view.get(), test.key, test.modifiers);
@@ -425,6 +432,104 @@ TEST_F(ContentViewTest, TheRecordingFolderFollowsTheConnectedPhone) {
     settle();
     EXPECT_FALSE(monitor.destination.boundSourceID());
     EXPECT_EQ(monitor.destination.assignmentDescription(), "Default recording folder");
+}
+
+TEST_F(ContentViewTest, TheScriptEditorShowsTheDraftOrKeepsTheOldScript) {
+    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    TeleprompterController& teleprompter = monitor.view->teleprompter();
+    const auto edit = [&] {
+        monitor.view->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(monitor.view.get()));
+        QTest::keyClick(monitor.view.get(), Qt::Key_P);
+        TeleprompterEditor* editor = monitor.view->teleprompterEditor();
+        EXPECT_TRUE(editor && editor->isVisible() && editor->windowModality() == Qt::WindowModal);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(editor));
+        return editor;
+    };
+
+    // The offscreen platform delivers no shortcuts to a window with a parent, so the sheet's
+    // buttons are pressed here; the sandbox test presses their keys.
+    const auto press = [](TeleprompterEditor* editor, const QString& name) {
+        for (auto* button : editor->findChildren<QPushButton*>())
+            if (button->accessibleName() == name) return button->click();
+        ADD_FAILURE() << "no button " << name.toStdString();
+    };
+
+    TeleprompterEditor* editor = edit();
+    QTest::keyClicks(&editor->textEditor(), "Good evening.");
+    press(editor, "Show Prompt");
+    settle();
+    EXPECT_FALSE(monitor.view->isEditingTeleprompter());
+    EXPECT_EQ(teleprompter.script(), "Good evening.");
+    EXPECT_TRUE(monitor.view->pictureArea().layer(PictureLayer::teleprompter)->isVisible());
+
+    editor = edit();
+    EXPECT_EQ(editor->textEditor().toPlainText(), "Good evening.");
+    press(editor, "Clear");
+    EXPECT_EQ(monitor.view->teleprompterDraft(), "");
+    press(editor, "Cancel");
+    settle();
+    EXPECT_FALSE(monitor.view->isEditingTeleprompter());
+    EXPECT_EQ(teleprompter.script(), "Good evening.") << "cancelling keeps the old script";
+}
+
+TEST_F(ContentViewTest, ThePromptsKeysNeedNoModifierAndTheArrowsStepOnlyInThisWindow) {
+    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    TeleprompterController& teleprompter = monitor.view->teleprompter();
+    QStringList lines;
+    for (int line = 1; line <= 80; ++line) lines << QString("Line %1 of the script.").arg(line);
+    teleprompter.present(lines.join('\n'));
+    settle();
+    auto& overlay = static_cast<TeleprompterOverlay&>(*monitor.view->pictureArea().layer(PictureLayer::teleprompter));
+    const auto offset = [&] { return teleprompter.scrollPosition().offset(); };
+    ASSERT_GT(teleprompter.scrollPosition().maximumOffset(), 300);
+
+    struct Step {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::function<bool(double before)> expected;
+    };
+    const auto unmoved = [&](double before) { return offset() == before; };
+    const Step steps[] = {
+        {"Shift-Space", Qt::Key_Space, Qt::ShiftModifier, [&](double) { return !teleprompter.isRolling(); }},
+        {"Space rolls", Qt::Key_Space, Qt::NoModifier, [&](double) { return teleprompter.isRolling(); }},
+        {"Down pauses and steps", Qt::Key_Down, Qt::NoModifier,
+         [&](double before) { return !teleprompter.isRolling() && offset() == before + 72; }},
+        {"Ctrl-Down", Qt::Key_Down, Qt::ControlModifier, unmoved},
+        {"Alt-Up", Qt::Key_Up, Qt::AltModifier, unmoved},
+        {"Shift-Home", Qt::Key_Home, Qt::ShiftModifier, unmoved},
+        {"Home", Qt::Key_Home, Qt::NoModifier, [&](double) { return offset() == 0; }},
+        {"Shift-Down steps", Qt::Key_Down, Qt::ShiftModifier, [&](double) { return offset() == 72; }},
+        {"Up steps back", Qt::Key_Up, Qt::NoModifier, [&](double) { return offset() == 0; }},
+        {"Shift-E", Qt::Key_E, Qt::ShiftModifier, [&](double) { return !monitor.view->isEditingTeleprompter(); }},
+        {"Shift-A", Qt::Key_A, Qt::ShiftModifier,
+         [&](double) { return !overlay.controls().appearanceButton().popover().isVisible(); }},
+        {"A", Qt::Key_A, Qt::NoModifier,
+         [&](double) {
+             auto& popover = overlay.controls().appearanceButton().popover();
+             const bool shown = popover.isVisible();
+             popover.hide();
+             monitor.view->activateWindow();
+             return shown && QTest::qWaitForWindowActive(monitor.view.get());
+         }},
+        {"Escape hides", Qt::Key_Escape, Qt::NoModifier,
+         [&](double) { return !teleprompter.isVisible() && !overlay.isVisible(); }},
+        {"Down while hidden", Qt::Key_Down, Qt::NoModifier, unmoved},
+    };
+    for (const Step& step : steps) {
+        const double before = offset();
+        QTest::keyClick(monitor.view.get(), step.key, step.modifiers);
+        settle();
+        EXPECT_TRUE(step.expected(before)) << step.name << " at offset " << offset();
+    }
+
+    // In the editor's sheet the arrows move the caret, not the prompt.
+    teleprompter.present(lines.join('\n') + "\n");
+    QTest::keyClick(monitor.view.get(), Qt::Key_E);
+    ASSERT_TRUE(monitor.view->teleprompterEditor());
+    QTest::keyClick(&monitor.view->teleprompterEditor()->textEditor(), Qt::Key_Down);
+    EXPECT_EQ(offset(), 0);
 }
 
 }  // namespace
