@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# monitor-sandbox-test.sh APP SIMULATOR PICTURE-MARKERS SCREENSHOT-FOLDER — runs inside
+# monitor-sandbox-test.sh APP SIMULATOR PICTURE-MARKERS PROMPT-SHIFT SCREENSHOT-FOLDER — runs inside
 # run-in-sandbox.sh, in the desk namespace. The whole monitor application runs on its own
 # Xvfb display with the phone simulator in the phone namespace, found through DNS-SD on anri0:
 #   1. it finds the phone, connects and shows its picture upright;
-#   2. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
-#   3. M mirrors the picture;
-#   4. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it.
+#   2. P opens the script editor, Ctrl+Return shows the script over the picture and Space rolls
+#      it; the appearance editor (A) then centres it in green with a red shadow on a backdrop,
+#      and the down arrow moves the text 72 points up;
+#   3. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
+#   4. M mirrors the picture;
+#   5. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it.
 # Each step's screenshot is kept in SCREENSHOT-FOLDER.
 set -euo pipefail
 app=$1
 simulator=$2
 picture_markers=$3
-screenshots=$4
+prompt_shift=$4
+screenshots=$5
 for tool in Xvfb xdotool ffmpeg ffprobe; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing (Tools/setup/install-packages.sh)"; exit 77; }
 done
@@ -70,12 +74,81 @@ pids+=("$(cat "$workdir/app.pid")")
 wait_for 30 grep -q "client connected" "$workdir/simulator.log" || fail "the application did not connect to the phone"
 expect_picture live upright
 
+window=$(xdotool search --sync --onlyvisible --name '^Umberlin Rezuvidodo$' | head -n 1)
+xdotool windowfocus --sync "$window"
+
+shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x900 -i "$DISPLAY" -frames:v 1 "$screenshots/$1.png"; }
+# Opens the prompt's appearance editor; its first slider takes the keys.
+open_appearance() {
+  xdotool key a
+  sleep 1
+}
+# Picks a colour in the colour dialog that a well of the appearance editor opened.
+pick_colour() {
+  local dialog
+  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || fail "no colour dialog for $1"
+  xdotool windowfocus --sync "$dialog"
+  xdotool key alt+h ctrl+a
+  xdotool type "$2"
+  xdotool key Return
+  sleep 0.5
+  xdotool windowfocus --sync "$window"
+}
+
+# The teleprompter, as a presenter uses it.
+xdotool key p
+timeout 10 xdotool search --sync --onlyvisible --name '^Teleprompter Script$' >/dev/null || fail "P opened no script editor"
+while IFS= read -r line; do
+  xdotool type --delay 1 "$line"
+  xdotool key Return
+done <<'SCRIPT'
+Good evening, and welcome to the late edition.
+Tonight: the harbour bridge reopens after two years of repairs,
+the city council votes on the new tram line,
+and the weather turns at last, with rain from the west by morning.
+First, the bridge. Engineers finished the last load tests on Friday,
+and the first cars crossed it at six this morning.
+Commuters from the north shore will save twenty minutes each way.
+The council meets tomorrow at nine; the vote is expected before noon.
+Now the weather.
+SCRIPT
+xdotool key ctrl+Return
+sleep 1
+xdotool windowfocus --sync "$window"
+xdotool key space
+sleep 3
+shot prompt-rolling
+xdotool key space
+# Text colour (first well), shadow colour (the third control after it), the backdrop half dark
+# (Page Up), centred.
+open_appearance
+xdotool key Tab space
+pick_colour "Text colour" "#30D158"
+open_appearance
+xdotool key Tab Tab Tab space
+pick_colour "Shadow colour" "#FF3B30"
+open_appearance
+# The alignment segments are one stop of Tab; the arrow keys choose between them.
+xdotool key Tab Tab Tab Tab Page_Up Tab Tab Right
+sleep 1
+shot prompt-popover
+xdotool key Escape
+sleep 1
+shot prompt-appearance
+xdotool key Down
+sleep 1
+shot prompt-stepped
+"$prompt_shift" "$screenshots/prompt-appearance.png" "$screenshots/prompt-stepped.png" 30D158 >"$workdir/shift.out" ||
+  fail "no green prompt text on the screen: $(cat "$workdir/shift.out")"
+grep -Eq '^shift -7[123] pixels' "$workdir/shift.out" || fail "the down arrow did not move the text 72 points: $(cat "$workdir/shift.out")"
+cat "$workdir/shift.out"
+xdotool key Escape
+
 # The phone goes away and comes back on its side.
 stop_phone
 start_phone --rotation 90
 expect_picture turned turned
 
-window=$(xdotool search --sync --onlyvisible --name '^Umberlin Rezuvidodo$' | head -n 1)
 xdotool windowfocus --sync "$window"
 xdotool key m
 expect_picture mirrored mirrored
