@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,20 +54,9 @@ struct Flags {
 
     constexpr Flags() = default;
     constexpr explicit Flags(std::uint16_t bits) : rawValue(bits) {}
-    constexpr Flags(std::initializer_list<Flags> members) {
-        for (Flags member : members) rawValue |= member.rawValue;
-    }
 
-    constexpr bool isEmpty() const { return rawValue == 0; }
     constexpr bool contains(Flags member) const { return (rawValue & member.rawValue) == member.rawValue; }
-    constexpr bool isSubset(Flags other) const { return (rawValue & ~other.rawValue) == 0; }
-    constexpr bool isDisjoint(Flags other) const { return (rawValue & other.rawValue) == 0; }
-    constexpr void insert(Flags member) { rawValue |= member.rawValue; }
-    constexpr void remove(Flags member) { rawValue &= static_cast<std::uint16_t>(~member.rawValue); }
 
-    friend constexpr Flags operator|(Flags a, Flags b) { return Flags(a.rawValue | b.rawValue); }
-    friend constexpr Flags operator&(Flags a, Flags b) { return Flags(a.rawValue & b.rawValue); }
-    friend constexpr Flags operator^(Flags a, Flags b) { return Flags(a.rawValue ^ b.rawValue); }
     friend constexpr bool operator==(Flags, Flags) = default;
 };
 inline constexpr Flags Flags::keyFrame{std::uint16_t{0x0001}};

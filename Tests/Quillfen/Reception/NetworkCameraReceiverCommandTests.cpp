@@ -52,7 +52,7 @@ TEST_F(NetworkCameraReceiverCommandTests, CommandsAreFramedWithSequenceNumbersFr
     ASSERT_EQ(connection.sends().size(), 2u);
     const auto first = readBack(connection.sends()[0].content);
     EXPECT_EQ(first.header.type, MessageType::cameraControlCommand);
-    EXPECT_TRUE(first.header.flags.isEmpty());
+    EXPECT_EQ(first.header.flags, UmberlinWire::Flags());
     EXPECT_EQ(first.header.presentationTimeNanoseconds, 0u);
     EXPECT_EQ(first.header.sequenceNumber, 0u);
     EXPECT_EQ(first.command, lensCommand(0.25));
