@@ -1,6 +1,6 @@
 #include "Monitor/PreviewLayout.hpp"
 
-#include <algorithm>
+#include "Monitor/CameraGuideGeometry.hpp"
 
 namespace Quillfen::Monitor {
 
@@ -9,9 +9,8 @@ PreviewLayout layoutPreview(QSizeF viewSize, QSize pictureSize, const PreviewOri
     layout.layerBounds = swapsWidthAndHeight(orientation.rotation) ? viewSize.transposed() : viewSize;
     layout.centre = QPointF(viewSize.width() / 2, viewSize.height() / 2);
     if (!pictureSize.isEmpty() && !layout.layerBounds.isEmpty()) {
-        const double scale = std::min(layout.layerBounds.width() / pictureSize.width(),
-                                      layout.layerBounds.height() / pictureSize.height());
-        layout.pictureSize = QSizeF(pictureSize) * scale;
+        const double aspectRatio = static_cast<double>(pictureSize.width()) / pictureSize.height();
+        layout.pictureSize = CameraGuideGeometry::fittedVideoFrame(layout.layerBounds, aspectRatio).size();
     }
     // Qt's y axis points down, so a positive angle turns clockwise on screen.
     layout.layerToView =
