@@ -8,6 +8,7 @@
 #include "Monitor/EmptyStateView.hpp"
 #include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/PictureArea.hpp"
+#include "Monitor/PictureOverlays.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/StatusBar.hpp"
 #include "Monitor/TeleprompterEditor.hpp"
@@ -53,6 +54,7 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     preview_ = new Monitor::NetworkPreviewSurface(std::move(parts.renderer));
     pictureArea_->setLayer(PictureLayer::preview, preview_);
     pictureArea_->setLayer(PictureLayer::emptyState, new EmptyStateView(controller_));
+    new PictureOverlays({controller_, preferences_, *this, *pictureArea_}, this);
     auto* prompt = new TeleprompterOverlay(*teleprompter_, preferences_);
     pictureArea_->setLayer(PictureLayer::teleprompter, prompt);
     connect(prompt, &TeleprompterOverlay::editScriptRequested, this, &ContentView::openTeleprompterEditor);

@@ -20,8 +20,11 @@
 #include <functional>
 #include <memory>
 
+#include "Monitor/CameraGuideGeometry.hpp"
+#include "Monitor/CameraGuidesOverlay.hpp"
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
+#include "Monitor/FocusInteractionOverlay.hpp"
 #include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/NetworkVideoRenderer.hpp"
 #include "Monitor/PictureArea.hpp"
@@ -530,6 +533,39 @@ TEST_F(ContentViewTest, ThePromptsKeysNeedNoModifierAndTheArrowsStepOnlyInThisWi
     ASSERT_TRUE(monitor.view->teleprompterEditor());
     QTest::keyClick(&monitor.view->teleprompterEditor()->textEditor(), Qt::Key_Down);
     EXPECT_EQ(offset(), 0);
+}
+
+TEST_F(ContentViewTest, GuidesShowWhileLiveWithSomethingToDrawAndAClickRefocusesWhereThePictureIs) {
+    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    auto& guides = static_cast<CameraGuidesOverlay&>(*monitor.view->pictureArea().layer(PictureLayer::guides));
+    QWidget& focusLayer = *monitor.view->pictureArea().layer(PictureLayer::focus);
+    EXPECT_TRUE(guides.isShown()) << "the grid is on by default";
+    monitor.preferences.setShowsGrid(false);
+    monitor.preferences.setShowsAudioMeter(false);
+    EXPECT_FALSE(guides.isShown()) << "nothing to draw";
+    EXPECT_FALSE(focusLayer.isVisible()) << "no camera status yet";
+
+    deliverCameraStatusAndAttitude(monitor);  // with the battery at 50 %
+    EXPECT_TRUE(guides.isShown());
+    ASSERT_TRUE(focusLayer.isVisible());
+
+    // A click a quarter into the mirrored picture focuses three quarters into the phone's.
+    monitor.preferences.setHorizontallyMirrored(true);
+    const QRectF picture =
+        CameraGuideGeometry::fittedVideoFrame(focusLayer.size(), monitor.view->displayedVideoAspectRatio());
+    QTest::mouseClick(&focusLayer, Qt::LeftButton, {},
+                      QPointF(picture.left() + picture.width() / 4, picture.center().y()).toPoint());
+    settle();
+    const auto sent = commandsSent(monitor.session.receiver.connections.latest());
+    ASSERT_FALSE(sent.empty());
+    EXPECT_NEAR(sent.back().focusPointX.value_or(-1), 0.75, 0.01);
+    EXPECT_NEAR(sent.back().focusPointY.value_or(-1), 0.5, 0.01);
+
+    monitor.session.receiver.connections.latest().reportState(
+        UmberlinPlatform::ConnectionState::failed({.code = 0, .localizedDescription = "Gone."}));
+    settle();
+    EXPECT_FALSE(guides.isShown());
+    EXPECT_FALSE(focusLayer.isVisible());
 }
 
 }  // namespace

@@ -13,17 +13,6 @@ using UmberlinWire::CameraControlStatus;
 using UmberlinWire::CameraExposureMode;
 using UmberlinWire::CameraFocusMode;
 
-// The commands the phone received on `connection`, in order.
-std::vector<CameraControlCommand> commandsSent(const UmberlinPlatform::FakeNetworkConnection& connection) {
-    std::vector<CameraControlCommand> commands;
-    for (const auto& send : connection.sends()) {
-        UmberlinWire::UmberlinWireStreamParser parser;
-        for (const auto& message : parser.append(send.content))
-            commands.push_back(UmberlinWire::decode<CameraControlCommand>(message.payload));
-    }
-    return commands;
-}
-
 CameraControlStatus cameraStatus() {
     return CameraControlStatus{
         CameraControlCapabilities{true, -2, 2, true, true, 50.0, 1600.0, 1.0 / 4000, 1.0 / 30, true, true, true, true},

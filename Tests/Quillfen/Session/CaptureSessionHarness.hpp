@@ -15,6 +15,18 @@
 
 namespace Quillfen::Testing {
 
+// The commands the phone received on `connection`, in order.
+inline std::vector<UmberlinWire::CameraControlCommand> commandsSent(
+    const UmberlinPlatform::FakeNetworkConnection& connection) {
+    std::vector<UmberlinWire::CameraControlCommand> commands;
+    for (const auto& send : connection.sends()) {
+        UmberlinWire::UmberlinWireStreamParser parser;
+        for (const auto& message : parser.append(send.content))
+            commands.push_back(UmberlinWire::decode<UmberlinWire::CameraControlCommand>(message.payload));
+    }
+    return commands;
+}
+
 class CountingRenderer final : public NetworkVideoRenderer {
 public:
     void enqueue(const Media::SampleBufferRef& sampleBuffer) override {
