@@ -1,8 +1,12 @@
 #include "Monitor/ContentView.hpp"
 
 #include <QFrame>
+#include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "Monitor/CameraControls.hpp"
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/EmptyStateView.hpp"
@@ -130,7 +134,26 @@ void ContentView::setShowingCameraControls(bool showing) {
     if (showing == isShowingCameraControls_) return;
     isShowingCameraControls_ = showing;
     controlBar_->setCameraControlsShown(showing);
+    presentCameraControls(showing);
     emit isShowingCameraControlsChanged(showing);
+}
+
+void ContentView::presentCameraControls(bool shown) {
+    if (!shown) {
+        if (cameraControls_) cameraControls_->hide();
+        return;
+    }
+    if (!cameraControls_) {
+        cameraControls_ = new CameraControls(controller_, this);
+        // Clicking elsewhere or Escape closes the panel.
+        connect(cameraControls_, &CameraControls::closed, this, [this] { setShowingCameraControls(false); });
+    }
+    // Below its button, kept inside the window.
+    QToolButton& button = controlBar_->cameraControlsButton();
+    const QPoint below = button.mapTo(this, QPoint(0, button.height() + 4));
+    const int left = std::clamp(below.x(), 0, std::max(0, width() - CameraControls::panelWidth));
+    cameraControls_->move(mapToGlobal(QPoint(left, below.y())));
+    cameraControls_->show();
 }
 
 MonitorRotation ContentView::displayedRotation() const {

@@ -18,6 +18,7 @@ class NetworkPreviewSurface;
 class NetworkVideoRenderer;
 }  // namespace Monitor
 
+class CameraControls;
 class CaptureSessionController;
 class CaptureSessionRegistry;
 class ControlBar;
@@ -69,6 +70,8 @@ public:
     std::optional<double> displayedVideoAspectRatio() const;
 
     ControlBar& controlBar() { return *controlBar_; }
+    // The camera controls panel, once it has been opened.
+    CameraControls* cameraControls() const { return cameraControls_; }
     PictureArea& pictureArea() { return *pictureArea_; }
     RecordingFlow& recordingFlow() { return *recordingFlow_; }
 
@@ -82,6 +85,7 @@ private:
     void bindRecordingFolderToPhone();
     void refreshPicture();
     void refreshMirroring();
+    void presentCameraControls(bool shown);
 
     CaptureSessionController& controller_;
     CaptureSessionRegistry& sessionRegistry_;
@@ -98,6 +102,7 @@ private:
     PictureArea* pictureArea_;
     Monitor::NetworkPreviewSurface* preview_;
     RecordingFlow* recordingFlow_;
+    CameraControls* cameraControls_ = nullptr;
 };
 
 }  // namespace Quillfen

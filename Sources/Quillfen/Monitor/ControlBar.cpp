@@ -9,6 +9,7 @@
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/SourcePicker.hpp"
 #include "Monitor/SystemSymbols.hpp"
+#include "Monitor/ToggleButton.hpp"
 #include "Monitor/WindowControl.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionController.hpp"
@@ -192,7 +193,10 @@ void ControlBar::addToggle(const WindowControlText& text, bool (DidaruzoriZeroro
     // The preference is the state; the button only shows it.
     connect(action, &QAction::triggered, this, [this, read, write] { (preferences_.*write)(!(preferences_.*read)()); });
     toggles_.emplace_back(action, read);
-    switchButtons_.push_back(addButton(action, text));
+    auto* button = new ToggleButton(this);
+    setUpWindowButton(button, action, text);
+    layout()->addWidget(button);
+    switchButtons_.push_back(button);
 }
 
 void ControlBar::refresh() {

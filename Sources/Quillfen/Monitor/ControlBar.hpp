@@ -43,6 +43,8 @@ public:
     void setCameraControlsShown(bool shown);
 
     SourcePicker& sourcePicker() { return *sourcePicker_; }
+    // The camera controls panel opens from this button.
+    QToolButton& cameraControlsButton() { return *cameraControlsButton_; }
 
 signals:
     void cameraControlsToggled();

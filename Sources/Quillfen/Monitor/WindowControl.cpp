@@ -74,12 +74,16 @@ QAction* makeWindowAction(const WindowControlText& text, QObject* parent) {
 
 QToolButton* makeWindowButton(QAction* action, const WindowControlText& text, QWidget* parent) {
     auto* button = new QToolButton(parent);
+    setUpWindowButton(button, action, text);
+    return button;
+}
+
+void setUpWindowButton(QToolButton* button, QAction* action, const WindowControlText& text) {
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setFocusPolicy(Qt::StrongFocus);
     describeControl(button, action, helpText(text.help, text.shortcut), hintText(text.hint, text.shortcut));
     button->setAccessibleName(text.title);
-    return button;
 }
 
 void describeControl(QWidget* control, QAction* action, const QString& help, const QString& hint) {

@@ -38,6 +38,8 @@ QString hintText(const QString& hint, const std::optional<KeyboardShortcut>& sho
 QAction* makeWindowAction(const WindowControlText& text, QObject* parent);
 // A tool button for `action`, named for screen readers with the title and the hint.
 QToolButton* makeWindowButton(QAction* action, const WindowControlText& text, QWidget* parent);
+// Makes `button` (a ToggleButton, say) such a button.
+void setUpWindowButton(QToolButton* button, QAction* action, const WindowControlText& text);
 // Gives a control the tooltip and the screen reader hint, after a change of state.
 void describeControl(QWidget* control, QAction* action, const QString& help, const QString& hint);
 

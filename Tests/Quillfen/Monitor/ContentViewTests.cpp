@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+#include "Monitor/CameraControls.hpp"
 #include "Monitor/CameraGuideGeometry.hpp"
 #include "Monitor/CameraGuidesOverlay.hpp"
 #include "Monitor/ControlBar.hpp"
@@ -566,6 +567,21 @@ TEST_F(ContentViewTest, GuidesShowWhileLiveWithSomethingToDrawAndAClickRefocuses
     settle();
     EXPECT_FALSE(guides.isShown());
     EXPECT_FALSE(focusLayer.isVisible());
+}
+
+TEST_F(ContentViewTest, CameraControlsOpenBelowTheirButtonAndClosingResetsTheButton) {
+    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    deliverCameraStatusAndAttitude(monitor);
+    monitor.button("Camera Controls")->click();
+    ASSERT_TRUE(monitor.view->isShowingCameraControls());
+    CameraControls* panel = monitor.view->cameraControls();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(monitor.button("Camera Controls")->property("prominent"), true);
+
+    panel->close();  // as a click elsewhere does
+    EXPECT_FALSE(monitor.view->isShowingCameraControls());
+    EXPECT_EQ(monitor.button("Camera Controls")->property("prominent"), false);
 }
 
 }  // namespace
