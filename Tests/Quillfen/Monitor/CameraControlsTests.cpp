@@ -100,11 +100,8 @@ protected:
         return false;
     }
     QPushButton* resetAuto() const { return shown<QPushButton>().at(0); }
-    // Commands after the status request every connection starts with.
     std::vector<CameraControlCommand> commands() const {
-        auto all = commandsSent(window->receiver.connections.latest());
-        all.erase(all.begin());
-        return all;
+        return cameraCommandsSent(window->receiver.connections.latest());
     }
 
     Window* window = nullptr;

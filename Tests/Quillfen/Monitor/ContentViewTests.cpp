@@ -26,6 +26,7 @@
 #include "Monitor/ControlBar.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/FocusInteractionOverlay.hpp"
+#include "Monitor/FocusReticle.hpp"
 #include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/NetworkVideoRenderer.hpp"
 #include "Monitor/PictureArea.hpp"
@@ -557,10 +558,11 @@ TEST_F(ContentViewTest, GuidesShowWhileLiveWithSomethingToDrawAndAClickRefocuses
     QTest::mouseClick(&focusLayer, Qt::LeftButton, {},
                       QPointF(picture.left() + picture.width() / 4, picture.center().y()).toPoint());
     settle();
-    const auto sent = commandsSent(monitor.session.receiver.connections.latest());
+    const auto sent = cameraCommandsSent(monitor.session.receiver.connections.latest());
     ASSERT_FALSE(sent.empty());
     EXPECT_NEAR(sent.back().focusPointX.value_or(-1), 0.75, 0.01);
     EXPECT_NEAR(sent.back().focusPointY.value_or(-1), 0.5, 0.01);
+    EXPECT_TRUE(focusLayer.findChild<FocusReticle*>()->isVisible()) << "the reticle marks the click";
 
     monitor.session.receiver.connections.latest().reportState(
         UmberlinPlatform::ConnectionState::failed({.code = 0, .localizedDescription = "Gone."}));

@@ -217,12 +217,7 @@ protected:
     }
 
     CaptureSessionController& controller() { return *window->controller; }
-    // Commands after the status request that every connection starts with.
-    std::vector<CameraControlCommand> commands() {
-        auto all = commandsSent(window->receiver.connections.latest());
-        all.erase(all.begin());
-        return all;
-    }
+    std::vector<CameraControlCommand> commands() { return cameraCommandsSent(window->receiver.connections.latest()); }
 
     Window* window = nullptr;
 };

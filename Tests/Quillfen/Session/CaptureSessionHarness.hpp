@@ -15,8 +15,9 @@
 
 namespace Quillfen::Testing {
 
-// The commands the phone received on `connection`, in order.
-inline std::vector<UmberlinWire::CameraControlCommand> commandsSent(
+// The camera commands the phone received on `connection`, in order, after the status request
+// that every connection starts with.
+inline std::vector<UmberlinWire::CameraControlCommand> cameraCommandsSent(
     const UmberlinPlatform::FakeNetworkConnection& connection) {
     std::vector<UmberlinWire::CameraControlCommand> commands;
     for (const auto& send : connection.sends()) {
@@ -24,6 +25,7 @@ inline std::vector<UmberlinWire::CameraControlCommand> commandsSent(
         for (const auto& message : parser.append(send.content))
             commands.push_back(UmberlinWire::decode<UmberlinWire::CameraControlCommand>(message.payload));
     }
+    if (!commands.empty()) commands.erase(commands.begin());
     return commands;
 }
 

@@ -3,12 +3,15 @@
 # run-in-sandbox.sh, in the desk namespace. The whole monitor application runs on its own
 # Xvfb display with the phone simulator in the phone namespace, found through DNS-SD on anri0:
 #   1. it finds the phone, connects and shows its picture upright;
-#   2. P opens the script editor, Ctrl+Return shows the script over the picture and Space rolls
+#   2. with the level on and its reference set, every guide is drawn over the picture: the
+#      thirds lines end at the picture's edges and the audio meter lights;
+#   3. a click on the picture makes the phone focus at that point of its picture;
+#   4. P opens the script editor, Ctrl+Return shows the script over the picture and Space rolls
 #      it; the appearance editor (A) then centres it in green with a red shadow on a backdrop,
 #      and the down arrow moves the text 72 points up;
-#   3. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
-#   4. M mirrors the picture;
-#   5. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it.
+#   5. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
+#   6. M mirrors the picture;
+#   7. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it.
 # Each step's screenshot is kept in SCREENSHOT-FOLDER.
 set -euo pipefail
 app=$1
@@ -76,8 +79,29 @@ expect_picture live upright
 
 window=$(xdotool search --sync --onlyvisible --name '^Umberlin Rezuvidodo$' | head -n 1)
 xdotool windowfocus --sync "$window"
-
 shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x900 -i "$DISPLAY" -frames:v 1 "$screenshots/$1.png"; }
+
+# The grid, meter and image settings are on by default; L adds the level, Shift+L sets it.
+xdotool key l
+sleep 1
+xdotool key shift+l
+expect_picture guides guides
+
+# A click a quarter across and halfway down the picture focuses the phone there.
+read -r left top width height < <(sed -n 's/^picture //p' "$workdir/markers.out")
+xdotool mousemove $((left + width / 4)) $((top + height / 2)) click 1
+sleep 0.4
+shot focus
+xdotool mousemove 0 0
+focused() { grep -o 'focus point x [0-9.e-]*, focus point y [0-9.e-]*' "$workdir/simulator.log" | tail -n 1; }
+has_focused() { [[ -n $(focused) ]]; }
+wait_for 10 has_focused || fail "the click on the picture sent no focus point"
+awk '{ exit !($4 > 0.22 && $4 < 0.28 && $8 > 0.47 && $8 < 0.53) }' <<<"$(focused)" ||
+  fail "the phone focused at the wrong point: $(focused)"
+echo "clicked: $(focused)"
+# The meter and the level go off: their green would read as the prompt's green text.
+xdotool key v l
+
 # Opens the prompt's appearance editor; its first slider takes the keys.
 open_appearance() {
   xdotool key a
