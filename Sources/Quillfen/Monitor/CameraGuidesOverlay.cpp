@@ -94,11 +94,16 @@ void CameraGuidesOverlay::layOut() {
     level.moveCenter(inside.center());
     level_->setGeometry(level);
     battery_->setGeometry(QRect(QPoint(inset, inset), battery_->sizeHint()));
-    const QSize meter = meter_->sizeHint();
-    meter_->setGeometry(
-        QRect(QPoint(inside.width() - inset - meter.width(), inside.height() - inset - meter.height()), meter));
-    const QSize settings = settings_->sizeHint();
-    settings_->setGeometry(QRect(QPoint(inset, inside.height() - inset - settings.height()), settings));
+    const QSize meterSize = meter_->sizeHint();
+    const QRect meter(QPoint(inside.width() - inset - meterSize.width(), inside.height() - inset - meterSize.height()),
+                      meterSize);
+    meter_->setGeometry(meter);
+    QRect settings(QPoint(inset, 0), settings_->sizeHint());
+    settings.moveBottom(inside.height() - inset);
+    // In a narrow picture (a phone held upright) the settings go above the meter, not over it.
+    if (guides_.showsAudioMeter && settings.right() + inset > meter.left())
+        settings.moveBottom(meter.top() - inset / 2);
+    settings_->setGeometry(settings);
 }
 
 }  // namespace Quillfen
