@@ -15,36 +15,24 @@
 namespace Quillfen::Testing {
 namespace {
 
-using UmberlinWire::CameraControlCapabilities;
 using UmberlinWire::CameraControlCommand;
-using UmberlinWire::CameraControlState;
 using UmberlinWire::CameraControlStatus;
 using UmberlinWire::CameraExposureMode;
 using UmberlinWire::CameraFocusMode;
 
+// The harness's phone, able to do everything, at ISO 36 and 1/50 s.
 CameraControlStatus phoneStatus() {
-    return {CameraControlCapabilities{.supportsExposureCompensation = true,
-                                      .minimumExposureBiasEV = -2,
-                                      .maximumExposureBiasEV = 2,
-                                      .supportsExposureLock = true,
-                                      .supportsManualExposure = true,
-                                      .minimumISO = 25,
-                                      .maximumISO = 3200,
-                                      .minimumExposureDurationSeconds = 1.0 / 8000,
-                                      .maximumExposureDurationSeconds = 0.5,
-                                      .supportsAutoFocus = true,
-                                      .supportsFocusLock = true,
-                                      .supportsFocusPoint = true,
-                                      .supportsManualFocus = true},
-            CameraControlState{.exposureMode = CameraExposureMode::automatic,
-                               .exposureBiasEV = 0,
-                               .iso = 36,
-                               .exposureDurationSeconds = 1.0 / 50,
-                               .isAdjustingExposure = false,
-                               .focusMode = CameraFocusMode::automatic,
-                               .lensPosition = std::nullopt,
-                               .isAdjustingFocus = false,
-                               .isManualFocus = false}};
+    CameraControlStatus status = cameraControlStatus();
+    auto& phone = status.capabilities;
+    phone.supportsManualExposure = true;
+    phone.minimumISO = 25;
+    phone.maximumISO = 3200;
+    phone.minimumExposureDurationSeconds = 1.0 / 8000;
+    phone.maximumExposureDurationSeconds = 0.5;
+    phone.supportsManualFocus = true;
+    status.state.iso = 36;
+    status.state.exposureDurationSeconds = 1.0 / 50;
+    return status;
 }
 
 class CameraControlsTest : public CaptureSessionTest {
