@@ -84,12 +84,12 @@ void NetworkVideoRecorder::setState(State state) {
     }
 }
 
-void NetworkVideoRecorder::prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees) {
+void NetworkVideoRecorder::prepareOnQueue(const std::filesystem::path& movie, int rotationAngleDegrees) {
     resetFailureOnQueue();
     if (state_.kind() != State::Kind::idle) {
         return;
     }
-    outputURL_ = url;
+    outputMovie_ = movie;
     rotationAngleDegrees_ = normalizedRotation(rotationAngleDegrees);
     sourceStartTime_.reset();
     audioSourceStartTime_.reset();
@@ -97,7 +97,7 @@ void NetworkVideoRecorder::prepareOnQueue(const std::filesystem::path& url, int 
     lastVideoEnd_.reset();
     lastAudioEnd_.reset();
     lastPublishedSecond_ = -1;
-    setState(State::waitingForKeyFrame(url));
+    setState(State::waitingForKeyFrame(movie));
     if (onDurationChanged) {
         onDurationChanged(0);
     }
@@ -115,7 +115,7 @@ void NetworkVideoRecorder::resetWriter() {
     writer_.reset();
     videoInput_.reset();
     audioInput_.reset();
-    outputURL_.reset();
+    outputMovie_.reset();
     sourceStartTime_.reset();
     audioSourceStartTime_.reset();
     lastOutputTime_ = Media::MediaTime::zero();
@@ -149,21 +149,21 @@ void NetworkVideoRecorder::appendVideoOnQueue(const Media::SampleBufferRef& samp
 
 void NetworkVideoRecorder::beginWriting(const Media::SampleBuffer& keyFrame) {
     const auto videoFormat = keyFrame.videoFormatDescription();
-    if (!outputURL_ || !videoFormat) {
+    if (!outputMovie_ || !videoFormat) {
         throw RecordingError(RecordingError::Kind::missingVideoFormat);
     }
     if (!audioFormatDescription_) {
         throw RecordingError(RecordingError::Kind::missingAudioFormat);
     }
-    const std::filesystem::path url = *outputURL_;
+    const std::filesystem::path movie = *outputMovie_;
     std::error_code removeError;
-    if (std::filesystem::exists(std::filesystem::symlink_status(url, removeError))) {
-        std::filesystem::remove(url, removeError);
+    if (std::filesystem::exists(std::filesystem::symlink_status(movie, removeError))) {
+        std::filesystem::remove(movie, removeError);
         if (removeError) {
             throw UmberlinPlatform::makePosixError(removeError.value());
         }
     }
-    UmberlinPlatform::MovieWriterCreation creation = makeWriter_(url);
+    UmberlinPlatform::MovieWriterCreation creation = makeWriter_(movie);
     if (!creation.writer) {
         throw creation.error.value_or(UmberlinPlatform::MovieWriterError{});
     }
@@ -179,8 +179,7 @@ void NetworkVideoRecorder::beginWriting(const Media::SampleBuffer& keyFrame) {
         throw RecordingError(RecordingError::Kind::cannotAddAudioInput);
     }
     if (!writer->startWriting()) {
-        std::visit([](const auto& failure) { throw failure; },
-                   writerErrorOr(*writer, RecordingError::Kind::cannotStartWriting));
+        throwWriterFailure(*writer, RecordingError::Kind::cannotStartWriting);
     }
     writer->startSession(Media::MediaTime::zero());
 
@@ -188,8 +187,8 @@ void NetworkVideoRecorder::beginWriting(const Media::SampleBuffer& keyFrame) {
     videoInput_ = std::move(videoInput);
     audioInput_ = std::move(audioInput);
     sourceStartTime_ = keyFrame.presentationTimeStamp();
-    setState(State::recording(url));
-    UmberlinPlatform::logLine("[Umberlin recording] Started HEVC + AAC recording: " + url.filename().string());
+    setState(State::recording(movie));
+    UmberlinPlatform::logLine("[Umberlin recording] Started HEVC + AAC recording: " + movie.filename().string());
 }
 
 void NetworkVideoRecorder::appendOnQueue(const Media::SampleBuffer& sampleBuffer) {
@@ -207,8 +206,7 @@ void NetworkVideoRecorder::appendOnQueue(const Media::SampleBuffer& sampleBuffer
     }
     const Media::SampleBufferRef rebased = rebasedSampleBuffer(sampleBuffer, *sourceStartTime_);
     if (!videoInput_->append(rebased)) {
-        std::visit([](const auto& failure) { throw failure; },
-                   writerErrorOr(*writer_, RecordingError::Kind::cannotAppendFrame));
+        throwWriterFailure(*writer_, RecordingError::Kind::cannotAppendFrame);
     }
     const Media::MediaTime duration = rebased->duration();
     const Media::MediaTime endTime =
@@ -254,7 +252,7 @@ void NetworkVideoRecorder::finishOnQueue() {
                 failOnQueue(writerErrorOr(*writer_, RecordingError::Kind::writerStopped));
                 return;
             }
-            setState(State::finishing(state_.url()));
+            setState(State::finishing(state_.movie()));
             auto writer = writer_;
             auto audioInput = audioInput_;
             if (runOrFail([&] { drainPendingAudioOnQueue(*writer, *audioInput); }) && pendingAudioSamples_.empty()) {
@@ -290,20 +288,21 @@ void NetworkVideoRecorder::finalizeWriterOnQueue() {
     }
     // The writer completes on its own thread; the result comes back to this queue.
     writer_->finishWriting([queue = queue_, weakSelf = weak_from_this(),
-                            weakWriter = std::weak_ptr<UmberlinPlatform::MovieWriter>(writer_), url = state_.url()] {
+                            weakWriter = std::weak_ptr<UmberlinPlatform::MovieWriter>(writer_),
+                            movie = state_.movie()] {
         if (weakSelf.expired()) {
             return;
         }
-        queue->async([weakSelf, weakWriter, url] {
+        queue->async([weakSelf, weakWriter, movie] {
             if (auto self = weakSelf.lock()) {
-                self->writerFinishedOnQueue(weakWriter.lock(), url);
+                self->writerFinishedOnQueue(weakWriter.lock(), movie);
             }
         });
     });
 }
 
 void NetworkVideoRecorder::writerFinishedOnQueue(const std::shared_ptr<UmberlinPlatform::MovieWriter>& writer,
-                                                 const std::filesystem::path& url) {
+                                                 const std::filesystem::path& movie) {
     // A completion that no longer belongs to the current recording changes nothing.
     if (state_.kind() != State::Kind::finishing || (writer && writer != writer_)) {
         return;
@@ -321,14 +320,14 @@ void NetworkVideoRecorder::writerFinishedOnQueue(const std::shared_ptr<UmberlinP
     }
     // A movie is reported as saved only where it really is.
     std::error_code existsError;
-    if (!std::filesystem::is_regular_file(url, existsError)) {
+    if (!std::filesystem::is_regular_file(movie, existsError)) {
         failOnQueue(UmberlinPlatform::makeMovieWriterError(UmberlinPlatform::MovieWriterErrorCode::fileRemoved, 0));
         return;
     }
     resetWriter();
     setState(State::idle());
     if (onFinished) {
-        onFinished(url);
+        onFinished(movie);
     }
     completeStopRequests();
 }
@@ -342,7 +341,7 @@ void NetworkVideoRecorder::completeStopRequests() {
 }
 
 void NetworkVideoRecorder::failOnQueue(const RecorderFailure& failure) {
-    const std::string message = diagnosticMessage(failure, outputURL_);
+    const std::string message = diagnosticMessage(failure, outputMovie_);
     UmberlinPlatform::logLine("[Umberlin recording] A/V recording failed: " + message);
     if (writer_) {
         writer_->cancelWriting();

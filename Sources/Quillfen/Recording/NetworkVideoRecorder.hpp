@@ -48,27 +48,27 @@ public:
         enum class Kind { waitingForKeyFrame, recording, finishing, failed, idle };
 
         static State idle() { return State(Kind::idle, {}, {}); }
-        static State waitingForKeyFrame(std::filesystem::path url) {
-            return State(Kind::waitingForKeyFrame, std::move(url), {});
+        static State waitingForKeyFrame(std::filesystem::path movie) {
+            return State(Kind::waitingForKeyFrame, std::move(movie), {});
         }
-        static State recording(std::filesystem::path url) { return State(Kind::recording, std::move(url), {}); }
-        static State finishing(std::filesystem::path url) { return State(Kind::finishing, std::move(url), {}); }
+        static State recording(std::filesystem::path movie) { return State(Kind::recording, std::move(movie), {}); }
+        static State finishing(std::filesystem::path movie) { return State(Kind::finishing, std::move(movie), {}); }
         static State failed(std::string message) { return State(Kind::failed, {}, std::move(message)); }
 
         Kind kind() const { return kind_; }
         // The movie of waitingForKeyFrame, recording and finishing; empty otherwise.
-        const std::filesystem::path& url() const { return url_; }
+        const std::filesystem::path& movie() const { return movie_; }
         // The diagnostic text of failed; empty otherwise.
         const std::string& message() const { return message_; }
 
         friend bool operator==(const State&, const State&) = default;
 
     private:
-        State(Kind kind, std::filesystem::path url, std::string message)
-            : kind_(kind), url_(std::move(url)), message_(std::move(message)) {}
+        State(Kind kind, std::filesystem::path movie, std::string message)
+            : kind_(kind), movie_(std::move(movie)), message_(std::move(message)) {}
 
         Kind kind_;
-        std::filesystem::path url_;
+        std::filesystem::path movie_;
         std::string message_;
     };
 
@@ -109,7 +109,7 @@ private:
     template <typename Work> void onQueue(Work work);
 
     void setState(State state);
-    void prepareOnQueue(const std::filesystem::path& url, int rotationAngleDegrees);
+    void prepareOnQueue(const std::filesystem::path& movie, int rotationAngleDegrees);
     void appendVideoOnQueue(const Media::SampleBufferRef& sampleBuffer);
     void appendAudioBufferOnQueue(const Media::SampleBufferRef& sampleBuffer);
 
@@ -130,7 +130,7 @@ private:
     void finishOnQueue();
     void finalizeWriterOnQueue();
     void writerFinishedOnQueue(const std::shared_ptr<UmberlinPlatform::MovieWriter>& writer,
-                               const std::filesystem::path& url);
+                               const std::filesystem::path& movie);
     void completeStopRequests();
     void failOnQueue(const RecorderFailure& failure);
     void resetWriter();
@@ -147,7 +147,7 @@ private:
     std::shared_ptr<UmberlinPlatform::MovieWriterInput> videoInput_;
     std::shared_ptr<UmberlinPlatform::MovieWriterInput> audioInput_;
     std::shared_ptr<const Media::AudioFormatDescription> audioFormatDescription_;
-    std::optional<std::filesystem::path> outputURL_;
+    std::optional<std::filesystem::path> outputMovie_;
     int rotationAngleDegrees_ = 0;
     std::optional<Media::MediaTime> sourceStartTime_;
     std::optional<Media::MediaTime> audioSourceStartTime_;

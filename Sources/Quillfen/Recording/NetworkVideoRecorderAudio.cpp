@@ -98,8 +98,7 @@ void NetworkVideoRecorder::drainPendingAudioOnQueue(UmberlinPlatform::MovieWrite
     while (audioInput.isReadyForMoreMediaData() && !pendingAudioSamples_.empty()) {
         const Media::SampleBufferRef& oldest = pendingAudioSamples_.front();
         if (!audioInput.append(oldest)) {
-            std::visit([](const auto& failure) { throw failure; },
-                       writerErrorOr(writer, RecordingError::Kind::cannotAppendAudio));
+            throwWriterFailure(writer, RecordingError::Kind::cannotAppendAudio);
         }
         const Media::MediaTime duration = oldest->duration();
         const Media::MediaTime endTime =

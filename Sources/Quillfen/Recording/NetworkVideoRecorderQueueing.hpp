@@ -39,11 +39,18 @@ inline RecorderFailure writerErrorOr(const UmberlinPlatform::MovieWriter& writer
     return fallback;
 }
 
+// Throws the writer's own error when it has one, else `fallback`, for runOrFail to catch.
+[[noreturn]] inline void throwWriterFailure(const UmberlinPlatform::MovieWriter& writer, RecordingError fallback) {
+    if (auto error = writer.error()) {
+        throw *error;
+    }
+    throw fallback;
+}
+
 // Throws the writer's error (or writerStopped) unless it is writing.
 inline void requireWriting(const UmberlinPlatform::MovieWriter& writer) {
     if (writer.status() != UmberlinPlatform::MovieWriterStatus::writing) {
-        std::visit([](const auto& failure) { throw failure; },
-                   writerErrorOr(writer, RecordingError::Kind::writerStopped));
+        throwWriterFailure(writer, RecordingError::Kind::writerStopped);
     }
 }
 

@@ -38,7 +38,7 @@ std::string RecordingError::localizedDescription() const {
     return {};
 }
 
-std::string diagnosticMessage(const RecorderFailure& failure, const std::optional<std::filesystem::path>& outputURL) {
+std::string diagnosticMessage(const RecorderFailure& failure, const std::optional<std::filesystem::path>& movie) {
     std::vector<std::string> lines;
     const auto* writerError = std::get_if<UmberlinPlatform::MovieWriterError>(&failure);
     const std::string description =
@@ -47,8 +47,8 @@ std::string diagnosticMessage(const RecorderFailure& failure, const std::optiona
     if (writerError && writerError->localizedFailureReason && *writerError->localizedFailureReason != description) {
         lines.push_back(*writerError->localizedFailureReason);
     }
-    if (outputURL) {
-        lines.push_back("File: " + outputURL->string());
+    if (movie) {
+        lines.push_back("File: " + movie->string());
     }
     if (writerError) {
         lines.push_back("Technical details: " + writerError->domain + " (" + std::to_string(writerError->code) + ")");

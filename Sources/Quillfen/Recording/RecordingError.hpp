@@ -55,6 +55,6 @@ using RecorderFailure = std::variant<RecordingError, UmberlinPlatform::MovieWrit
 
 // The description, the failure reason when it says more, "File: " + the path when a file was
 // involved, the domain and code of a writer error, and its underlying error; one per line.
-std::string diagnosticMessage(const RecorderFailure& failure, const std::optional<std::filesystem::path>& outputURL);
+std::string diagnosticMessage(const RecorderFailure& failure, const std::optional<std::filesystem::path>& movie);
 
 }  // namespace Quillfen

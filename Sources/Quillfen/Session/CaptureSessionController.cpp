@@ -173,12 +173,12 @@ void CaptureSessionController::configureStreamRecorder() {
             },
             false);
     };
-    recorder.onFinished = [onMain](const std::filesystem::path& url) {
+    recorder.onFinished = [onMain](const std::filesystem::path& movie) {
         onMain(
-            [url](CaptureSessionController& self) {
-                self.assign(self.lastRecordingURL_, std::optional(url),
+            [movie](CaptureSessionController& self) {
+                self.assign(self.lastRecordingURL_, std::optional(movie),
                             &CaptureSessionController::lastRecordingURLChanged);
-                self.assign(self.recordingMessage_, std::optional("Saved " + url.filename().string()),
+                self.assign(self.recordingMessage_, std::optional("Saved " + movie.filename().string()),
                             &CaptureSessionController::recordingMessageChanged);
             },
             false);

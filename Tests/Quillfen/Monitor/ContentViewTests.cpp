@@ -343,7 +343,7 @@ TEST_F(ContentViewTest, RecordAsksForAFolderFirstThenRecordsTurnedAsShown) {
     picker->answer(folder);
     settle();
     ASSERT_EQ(monitor.controller().recordingState().kind(), Kind::waitingForKeyFrame);
-    EXPECT_EQ(monitor.controller().recordingState().url().parent_path(), folder);
+    EXPECT_EQ(monitor.controller().recordingState().movie().parent_path(), folder);
     EXPECT_EQ(record->text(), "Stop Recording");
     EXPECT_EQ(record->accessibleDescription(), "Stop recording. Keyboard shortcut Ctrl+Shift+R.");
     EXPECT_FALSE(monitor.button("Recording Folder")->isEnabled());
