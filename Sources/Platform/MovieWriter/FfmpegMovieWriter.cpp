@@ -7,6 +7,7 @@
 #include "MovieWriter/MovieDefragmenter.hpp"
 #include "MovieWriter/MovieMuxer.hpp"
 #include "MovieWriter/MovieWriterErrors.hpp"
+#include "MovieWriter/MovieWriterThreads.hpp"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -17,7 +18,6 @@ extern "C" {
 #include <deque>
 #include <limits>
 #include <mutex>
-#include <thread>
 
 namespace UmberlinPlatform {
 
@@ -291,14 +291,16 @@ bool FfmpegWriterInput::append(const Media::SampleBufferRef& sample) {
 
 class FfmpegMovieWriter final : public MovieWriter {
 public:
-    FfmpegMovieWriter(std::filesystem::path path, FfmpegMovieWriterOptions options)
-        : core_(std::make_shared<WriterCore>()) {
+    FfmpegMovieWriter(std::filesystem::path path, FfmpegMovieWriterOptions options,
+                      std::shared_ptr<MovieWriterThreads> threads)
+        : core_(std::make_shared<WriterCore>()), threads_(std::move(threads)) {
         core_->path = std::move(path);
         core_->options = options;
     }
 
+    // A writer dropped while it still writes stops; one that is finishing completes its file.
+    // Neither waits here for the disk: the thread belongs to threads_, which joins it.
     ~FfmpegMovieWriter() override {
-        // A writer dropped while it still writes stops; one that is finishing completes its file.
         if (!finishRequested_) {
             cancelWriting();
         }
@@ -353,9 +355,9 @@ public:
         }
         core_->nalUnitHeaderLength = videoSettings_.sourceFormatHint->nalUnitHeaderLength();
         core_->status = MovieWriterStatus::writing;
-        // The thread owns the shared state, so it may outlive this object (a cancelled writer
-        // closes its file on its own once a slow write returns).
-        std::thread([core = core_] { core->run(); }).detach();
+        // The thread shares the state, so it may outlive this object (a cancelled writer closes
+        // its file once a slow write returns); threads_ owns it until then.
+        threads_->start(core_->path.filename().string(), [core = core_] { core->run(); });
         return true;
     }
 
@@ -404,6 +406,7 @@ public:
 
 private:
     std::shared_ptr<WriterCore> core_;
+    std::shared_ptr<MovieWriterThreads> threads_;
     VideoInputSettings videoSettings_;
     AudioInputSettings audioSettings_;
     std::shared_ptr<FfmpegWriterInput> videoInput_;
@@ -417,8 +420,9 @@ private:
 
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options) {
     forwardFfmpegLogToDiagnostics();
-    return [options](const std::filesystem::path& path) {
-        return MovieWriterCreation{std::make_shared<FfmpegMovieWriter>(path, options), std::nullopt};
+    auto threads = std::make_shared<MovieWriterThreads>(options.shutdownPatience);
+    return [options, threads](const std::filesystem::path& path) {
+        return MovieWriterCreation{std::make_shared<FfmpegMovieWriter>(path, options, threads), std::nullopt};
     };
 }
 

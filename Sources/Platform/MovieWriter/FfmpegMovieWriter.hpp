@@ -11,6 +11,7 @@
 
 #include "MovieWriter/MovieWriter.hpp"
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 
@@ -24,9 +25,14 @@ struct FfmpegMovieWriterOptions {
     // Finished movies are rewritten as regular movies (see MovieDefragmenter); off leaves them
     // fragmented.
     bool rewriteAsRegularMovieOnFinish = true;
+    // How long the end of the factory (and of every writer it made) waits for writer threads
+    // still busy, such as one stuck on stalled storage, before it names them in the log and
+    // leaves them (see MovieWriterThreads).
+    std::chrono::milliseconds shutdownPatience = std::chrono::seconds(2);
 };
 
-// A factory for writers with `options`.
+// A factory for writers with `options`. The factory and its writers share the writers' threads:
+// they are joined once the factory and every writer it made are gone.
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options = {});
 
 }  // namespace UmberlinPlatform

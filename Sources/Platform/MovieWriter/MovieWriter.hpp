@@ -8,7 +8,9 @@
 //
 // Life of a writer: create it for a path, add the video and audio inputs, startWriting, start the
 // session at a source time, append samples while the inputs are ready, mark the inputs finished,
-// end the session, finishWriting (asynchronous). cancelWriting stops at any point.
+// end the session, finishWriting (asynchronous). cancelWriting stops at any point. Releasing a
+// writer cancels it unless it is finishing, and returns at once, also while a write is stuck on
+// stalled storage; the writer's thread stays owned by whoever made the writer until it ends.
 #pragma once
 
 #include "Media/AudioFormatDescription.hpp"

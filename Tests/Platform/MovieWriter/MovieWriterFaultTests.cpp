@@ -1,5 +1,6 @@
 // The real writer when storage fails: a missing folder, a full file system, storage
 // too slow to keep up, and a process killed while recording.
+#include "Log/DiagnosticLog.hpp"
 #include "MovieProbe.hpp"
 #include "MovieWriterTestSupport.hpp"
 
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -79,30 +81,57 @@ TEST(MovieWriterFaults, AMissingFolderFailsToStartWithTheSystemsReason) {
 
 TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClosesTheFile) {
     ScratchFolder folder;
-    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(90));
+    const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 3.0);
     // A pipe nobody reads is storage that stops taking data once its small buffer is full.
     const std::filesystem::path path = folder.path / "stalled.mov";
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     ::fcntl(reader, F_SETPIPE_SZ, 4096);
+    // Full when not one more byte fits (the bytes the probe adds are never read as a movie).
+    const int probe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(probe, 0);
+    const auto storageIsFull = [&] { return ::write(probe, "", 1) < 0 && errno == EAGAIN; };
 
-    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2), {}, {.videoQueueLimit = 4});
-    std::size_t appended = 0;
-    while (appended < video.samples.size() && writer.video->isReadyForMoreMediaData()) {
-        ASSERT_TRUE(writer.video->append(video.samples[appended++]));
-        if (appended % 15 == 0) {
-            // Give the writer thread the chance to reach the stalled write.
-            waitFor([&] { return !writer.video->isReadyForMoreMediaData(); }, 500ms);
+    // Both media, so that whole fragments reach the file, until the pipe is full: from then on
+    // every write of the writer's thread blocks.
+    OpenWriter writer =
+        startWriter(path, video, pcmFormat(48000, 2), {}, {.videoQueueLimit = 4, .shutdownPatience = 50ms});
+    std::size_t nextVideo = 0;
+    std::size_t nextAudio = 0;
+    while (nextVideo < video.samples.size() && !storageIsFull()) {
+        const bool isVideo =
+            video.samples[nextVideo]->presentationTimeStamp() <= audio[nextAudio]->presentationTimeStamp();
+        auto& input = isVideo ? *writer.video : *writer.audio;
+        waitFor([&] { return input.isReadyForMoreMediaData() || storageIsFull(); });
+        if (input.isReadyForMoreMediaData()) {
+            ASSERT_TRUE(input.append(isVideo ? video.samples[nextVideo++] : audio[nextAudio++]));
         }
     }
-    EXPECT_FALSE(writer.video->isReadyForMoreMediaData()) << "the writer took all " << appended << " frames";
+    ASSERT_TRUE(waitFor(storageIsFull));
+    while (nextVideo < video.samples.size() && writer.video->isReadyForMoreMediaData()) {
+        ASSERT_TRUE(writer.video->append(video.samples[nextVideo++]));
+    }
+    EXPECT_FALSE(writer.video->isReadyForMoreMediaData()) << "the writer took all " << nextVideo << " frames";
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::writing);
 
     writer.writer->cancelWriting();
     EXPECT_EQ(writer.writer->status(), MovieWriterStatus::cancelled);
     EXPECT_FALSE(writer.video->append(video.samples.back()));
+
+    // Letting go of the stuck writer, and with it of its thread's last owner, returns after a
+    // bounded wait that says what it leaves.
+    std::vector<std::string> lines;
+    const auto sink = UmberlinPlatform::addLogSink([&](const std::string& line) { lines.push_back(line); });
+    writer = {};
+    UmberlinPlatform::removeLogSink(sink);
+    EXPECT_TRUE(std::ranges::any_of(lines, [](const std::string& line) {
+        return line.starts_with("[Umberlin recording] Stopped waiting for the writer of stalled.mov:");
+    }));
+
     // Reading on lets the stalled write return; the writer then closes its end (end of file).
+    ::close(probe);
     ::fcntl(reader, F_SETFL, 0);
     char buffer[65536];
     const bool closed = waitFor([&] { return ::read(reader, buffer, sizeof buffer) == 0; });

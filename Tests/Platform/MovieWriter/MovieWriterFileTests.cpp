@@ -71,6 +71,26 @@ TEST(MovieWriterFile, HoldsTheHevcPassedThroughAndAacFromThePcm) {
     EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "moof"), 0);
 }
 
+TEST(MovieWriterFile, ReleasingAFinishingWriterLeavesTheWholeMovieOnceItsFactoryIsGone) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(framesPerSecond));
+    const std::filesystem::path path = folder.path / "released.mov";
+    OpenWriter writer =
+        startWriter(path, video, pcmFormat(48000, 2), {}, {.shutdownPatience = std::chrono::minutes(1)});
+    appendInTimeOrder(writer, video.samples, pcmBuffers(pcmFormat(48000, 2), 0, 1.0));
+    writer.video->markAsFinished();
+    writer.audio->markAsFinished();
+    writer.writer->endSession(Media::MediaTime::make(1, 1));
+    writer.writer->finishWriting({});
+    writer = {};
+
+    // Nothing writes the file any more: it is the whole regular movie already.
+    EXPECT_EQ(videoPacketChecksums(path).size(), video.samples.size());
+    const auto boxes = topLevelBoxes(path);
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "moov"), 1);
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "moof"), 0);
+}
+
 TEST(MovieWriterFile, AudioStartsAtTheVideoFrameWithTheSameTimestamp) {
     ScratchFolder folder;
     const EncodedVideo video = encodeSimulatorVideo(smallPicture(2 * framesPerSecond));
