@@ -5,9 +5,12 @@
 
 namespace Quillfen {
 
+const char* const applicationVersion = UMBERLIN_APPLICATION_VERSION;
+
 void applyApplicationIdentity() {
     QCoreApplication::setOrganizationName(applicationOrganizationName);
     QCoreApplication::setApplicationName(applicationName);
+    QCoreApplication::setApplicationVersion(applicationVersion);
 }
 
 UmberlinPlatform::PostToMain qtPostToMain() {

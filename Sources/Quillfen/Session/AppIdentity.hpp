@@ -9,8 +9,11 @@ namespace Quillfen {
 
 inline constexpr const char* applicationOrganizationName = "Umberlin";
 inline constexpr const char* applicationName = "Umberlin Rezuvidodo";
+extern const char* const applicationVersion;  // the project's version, "0.1.0"
+// The desktop entry's, the icon's and the AppStream component's name.
+inline constexpr const char* applicationID = "org.umberlin.rezuvidodo";
 
-// Sets the names on the running QCoreApplication.
+// Sets the names and the version on the running QCoreApplication.
 void applyApplicationIdentity();
 
 // Runs work on the Qt main thread's event loop, in the order posted.
