@@ -60,6 +60,17 @@ RecordingDestinationStore::RecordingDestinationStore(QSettings& defaults,
     restoreDirectory(std::nullopt);
 }
 
+void RecordingDestinationStore::storeFirstDefaultFolder(QSettings& defaults) {
+    if (defaults.contains(defaultBookmarkKey)) return;
+    const auto movies = moviesFolder();
+    if (!movies) return;
+    std::error_code error;
+    std::filesystem::create_directories(*movies, error);
+    if (error) return;  // then no default: the window asks for a folder when recording starts
+    const FolderBookmark bookmark = makeFolderBookmark(*movies);
+    if (bookmark.data) defaults.setValue(defaultBookmarkKey, *bookmark.data);
+}
+
 void RecordingDestinationStore::clearErrorMessage() { setErrorMessage(std::nullopt); }
 
 void RecordingDestinationStore::bind(const QString& to, const std::optional<QString>& deviceName) {

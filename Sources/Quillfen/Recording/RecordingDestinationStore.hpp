@@ -64,6 +64,10 @@ public:
     // "Default recording folder" or "Recording folder for <phone>".
     QString assignmentDescription() const;
 
+    // On a first start, when no default folder is stored: the user's Movies folder (XDG
+    // videos folder), created when missing, becomes the default folder.
+    static void storeFirstDefaultFolder(QSettings& defaults);
+
     // The user defaults key of a phone's folder (none: the default folder's).
     static QString bookmarkKey(const std::optional<QString>& sourceID);
     // "Umberlin " + the date in local time as yyyy-MM-dd HH.mm.ss.

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QSettings defaults;
+    Quillfen::RecordingDestinationStore::storeFirstDefaultFolder(defaults);
     Quillfen::QuillfenApp app(defaults, [postToMain = Quillfen::qtPostToMain()](auto renderer) {
         return Quillfen::makeSystemCaptureSessionParts(std::move(renderer), postToMain);
     });

@@ -331,5 +331,29 @@ TEST_F(RecordingDestinationStoreTest, ARecordingNeedsAnExistingWritableFolder) {
     EXPECT_EQ(unwritable->errorMessage(), unavailableSentence);
 }
 
+// The first start makes the Movies folder (here the XDG videos folder named in the user's
+// user-dirs.dirs) the default, creating it; a stored default is never replaced.
+TEST_F(RecordingDestinationStoreTest, TheFirstDefaultFolderIsTheMoviesFolder) {
+    const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    const fs::path videos = root() / "home" / "My Videos";
+    makeFolder("config");
+    std::ofstream(root() / "config" / "user-dirs.dirs") << "XDG_VIDEOS_DIR=\"" << videos.string() << "\"\n";
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root() / "config").string()));
+
+    RecordingDestinationStore::storeFirstDefaultFolder(defaults);
+    EXPECT_TRUE(fs::is_directory(videos));
+    EXPECT_EQ(makeStore()->directoryURL(), videos);
+
+    const fs::path chosen = makeFolder("Chosen");
+    storeBookmark(std::nullopt, chosen);
+    RecordingDestinationStore::storeFirstDefaultFolder(defaults);
+    EXPECT_EQ(makeStore()->directoryURL(), chosen);
+
+    if (savedConfigHome.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfigHome);
+}
+
 }  // namespace
 }  // namespace Quillfen
