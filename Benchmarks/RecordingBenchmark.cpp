@@ -1,7 +1,9 @@
 // Recording cost: the FFmpeg movie writer fed 4K30 HEVC and 48 kHz stereo PCM as fast as it
 // takes them, against `ffmpeg -c copy` of the same stream on the same disk, and the AAC encoder
 // on its own. Prints CPU per second of media (all threads of this process), throughput, and the
-// time finishing takes (the rewrite from fragmented to regular movie).
+// time finishing takes (the rewrite from fragmented to regular movie). The writer runs twice: with
+// each fragment made durable (fdatasync, as the recorder runs it, timed call by call) and with the
+// fragments left to the system's write-back, to show what durability costs.
 //
 //   RecordingBenchmark [folder] [seconds]     (defaults: the temporary folder, 10 seconds)
 #include "MediaSupport/HevcEncoder.hpp"
@@ -11,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -115,8 +118,45 @@ void waitUntilReady(UmberlinPlatform::MovieWriterInput& input) {
     }
 }
 
-void recordWithWriter(const Stream& stream, const std::filesystem::path& path, int seconds) {
-    auto writer = UmberlinPlatform::makeFfmpegMovieWriterFactory()(path).writer;
+// The fdatasync calls of one recording, each timed.
+struct SyncTimes {
+    std::mutex mutex;
+    std::vector<double> seconds;
+};
+
+void printSyncTimes(SyncTimes& times) {
+    std::lock_guard lock(times.mutex);
+    if (times.seconds.empty()) {
+        std::printf("  fragments synced:         none (left to the system's write-back)\n");
+        return;
+    }
+    std::sort(times.seconds.begin(), times.seconds.end());
+    const auto at = [&](double share) {
+        return times
+            .seconds[std::min(times.seconds.size() - 1, static_cast<std::size_t>(share * times.seconds.size()))];
+    };
+    double total = 0;
+    for (const double time : times.seconds) total += time;
+    std::printf(
+        "  fragments synced:         %zu fdatasync calls, median %.1f ms, 90th %.1f ms, longest %.1f ms, "
+        "%.2f s in all\n",
+        times.seconds.size(), at(0.5) * 1000, at(0.9) * 1000, times.seconds.back() * 1000, total);
+}
+
+void recordWithWriter(const Stream& stream, const std::filesystem::path& path, int seconds, bool syncFragments) {
+    SyncTimes syncTimes;
+    UmberlinPlatform::FfmpegMovieWriterOptions options;
+    options.syncFile = nullptr;
+    if (syncFragments) {
+        options.syncFile = [&syncTimes](int descriptor) {
+            const auto start = Clock::now();
+            const int result = UmberlinPlatform::syncFileData(descriptor);
+            std::lock_guard lock(syncTimes.mutex);
+            syncTimes.seconds.push_back(since(start));
+            return result;
+        };
+    }
+    auto writer = UmberlinPlatform::makeFfmpegMovieWriterFactory(options)(path).writer;
     const auto audioFormat = stereo48k();
     auto video = writer->addVideoInput({stream.format, {}});
     auto audio = writer->addAudioInput({audioFormat, {48000, 2, 192000}});
@@ -162,8 +202,8 @@ void recordWithWriter(const Stream& stream, const std::filesystem::path& path, i
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuStart;
     const double total = since(wallStart);
     const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
-    std::printf("writer: %d s of 4K30 HEVC (%.1f Mb/s) + 48 kHz stereo AAC\n", seconds,
-                stream.bytesPerSecond * 8 / 1e6);
+    std::printf("writer, %s: %d s of 4K30 HEVC (%.1f Mb/s) + 48 kHz stereo AAC\n",
+                syncFragments ? "each fragment synced" : "no syncing", seconds, stream.bytesPerSecond * 8 / 1e6);
     std::printf("  CPU per second of media:  %.1f ms (%.2f %% of one core)\n", cpu / seconds * 1000,
                 cpu / seconds * 100);
     std::printf("  appending (fragmented):   %.2f s wall, %.0f MB/s, %.1fx real time\n", appendSeconds,
@@ -171,6 +211,7 @@ void recordWithWriter(const Stream& stream, const std::filesystem::path& path, i
     std::printf("  finishing (regular movie rewrite): %.2f s wall\n", finishSeconds);
     std::printf("  whole recording:          %.2f s wall, %.0f MB/s, status %d\n", total, megabytes / total,
                 static_cast<int>(writer->status()));
+    printSyncTimes(syncTimes);
 }
 
 void copyWithFfmpeg(const std::filesystem::path& source, const std::filesystem::path& copy) {
@@ -218,7 +259,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path copy = folder / "recording-benchmark-copy.mov";
     std::printf("encoding one second of 4K30 HEVC for the stream...\n");
     const Stream stream = encodeOneSecond();
-    recordWithWriter(stream, movie, seconds);
+    recordWithWriter(stream, movie, seconds, false);
+    recordWithWriter(stream, movie, seconds, true);
     copyWithFfmpeg(movie, copy);
     encodeAac(60);
     std::filesystem::remove(movie);

@@ -13,6 +13,9 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -188,9 +191,9 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
                 muxer.reset();
                 return makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
             }
-            muxer.reset();
+            // The muxer keeps the file locked through the rewrite, so recovery leaves it alone.
             if (options.rewriteAsRegularMovieOnFinish) {
-                if (const int result = rewriteAsRegularMovie(path); result < 0) {
+                if (const int result = rewriteAsRegularMovie(path).result; result < 0) {
                     const MovieWriterError reason =
                         makeMovieWriterError(MovieWriterErrorCode::cannotFinishFile, result);
                     logLine("[Umberlin recording] Kept the fragmented movie " + path.filename().string() +
@@ -199,6 +202,7 @@ std::optional<MovieWriterError> WriterCore::perform(Job& job) {
                                                     : reason.localizedDescription));
                 }
             }
+            muxer.reset();
             return std::nullopt;
     }
     return std::nullopt;
@@ -344,7 +348,8 @@ public:
                                                         audioSettings_.outputSettings, error);
         }
         if (core_->audioEncoder) {
-            core_->muxer = MovieMuxer::open(core_->path, videoSettings_, *core_->audioEncoder->codecContext(), error);
+            core_->muxer = MovieMuxer::open(core_->path, videoSettings_, *core_->audioEncoder->codecContext(),
+                                            core_->options.syncFile, error);
         }
         std::lock_guard lock(core_->mutex);
         if (!core_->muxer) {
@@ -417,6 +422,14 @@ private:
 };
 
 }  // namespace
+
+int syncFileData(int descriptor) {
+    if (::fdatasync(descriptor) == 0) {
+        return 0;
+    }
+    // A pipe or a special file has nothing to make durable.
+    return errno == EINVAL || errno == EROFS ? 0 : errno;
+}
 
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options) {
     forwardFfmpegLogToDiagnostics();

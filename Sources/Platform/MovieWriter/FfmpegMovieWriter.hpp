@@ -14,8 +14,16 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 
 namespace UmberlinPlatform {
+
+// Makes what was written to the open file `descriptor` durable; 0, or the errno of the failure.
+// The writer calls it on its thread after each fragment, before the next one is written.
+using MovieFileSync = std::function<int(int descriptor)>;
+
+// fdatasync.
+int syncFileData(int descriptor);
 
 struct FfmpegMovieWriterOptions {
     // Buffers each input may have waiting for the writer thread before it stops being ready:
@@ -29,6 +37,8 @@ struct FfmpegMovieWriterOptions {
     // still busy, such as one stuck on stalled storage, before it names them in the log and
     // leaves them (see MovieWriterThreads).
     std::chrono::milliseconds shutdownPatience = std::chrono::seconds(2);
+    // Nothing leaves fragments to the system's own write-back (for measuring what syncing costs).
+    MovieFileSync syncFile = syncFileData;
 };
 
 // A factory for writers with `options`. The factory and its writers share the writers' threads:

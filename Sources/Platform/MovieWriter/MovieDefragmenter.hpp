@@ -7,11 +7,20 @@
 // the fragmented movie, already complete and playable, is kept.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 
 namespace UmberlinPlatform {
 
-// 0 on success, or a negative FFmpeg error code (the fragmented movie is then left as it was).
-int rewriteAsRegularMovie(const std::filesystem::path& path);
+struct RegularMovieRewrite {
+    int result = 0;              // 0, or a negative FFmpeg error code (the movie is then left as it was)
+    double durationSeconds = 0;  // of the regular movie
+};
+
+// Rewrites the movie at `path`. With `usableLength`, only the file's first bytes up to there are
+// read: the whole fragments of a movie whose writer died, without the cut-off fragment behind them.
+RegularMovieRewrite rewriteAsRegularMovie(const std::filesystem::path& path,
+                                          std::optional<std::uintmax_t> usableLength = std::nullopt);
 
 }  // namespace UmberlinPlatform

@@ -1,5 +1,6 @@
 #include "MovieWriter/MovieMuxer.hpp"
 
+#include "MovieWriter/MovieFileLock.hpp"
 #include "MovieWriter/MovieWriterErrors.hpp"
 
 extern "C" {
@@ -8,12 +9,9 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace UmberlinPlatform {
 
@@ -36,13 +34,12 @@ struct MovieMuxer::Context {
     AVFormatContext* format = nullptr;
     AVPacket* packet = nullptr;
     AVRational audioEncoderTimeBase{1, 1};
-    // The file's inode, open for reading: tells whether the file still has a name.
-    int watch = -1;
+    // Held from before the file's first byte until the muxer is gone (after the rewrite).
+    std::optional<MovieFileLock> lock;
+    MovieFileSync syncFile;
+    std::int64_t syncedLength = 0;
 
     ~Context() {
-        if (watch >= 0) {
-            ::close(watch);
-        }
         if (format && format->pb) {
             avio_closep(&format->pb);
         }
@@ -55,8 +52,10 @@ MovieMuxer::MovieMuxer(std::unique_ptr<Context> context) : context_(std::move(co
 MovieMuxer::~MovieMuxer() = default;
 
 std::unique_ptr<MovieMuxer> MovieMuxer::open(const std::filesystem::path& path, const VideoInputSettings& video,
-                                             const AVCodecContext& audioEncoder, MovieWriterError& error) {
+                                             const AVCodecContext& audioEncoder, MovieFileSync syncFile,
+                                             MovieWriterError& error) {
     auto context = std::make_unique<Context>();
+    context->syncFile = std::move(syncFile);
     context->packet = av_packet_alloc();
     int result = avformat_alloc_output_context2(&context->format, nullptr, "mov", path.c_str());
     if (result < 0 || !context->packet) {
@@ -101,11 +100,16 @@ std::unique_ptr<MovieMuxer> MovieMuxer::open(const std::filesystem::path& path, 
     audioStream->time_base = AVRational{1, audioEncoder.sample_rate};
     context->audioEncoderTimeBase = audioEncoder.time_base;
 
+    int errorNumber = 0;
+    context->lock = MovieFileLock::acquireForWriting(path, errorNumber);
+    if (!context->lock) {
+        error = makeMovieWriterError(MovieWriterErrorCode::cannotCreateFile, AVERROR(errorNumber));
+        return nullptr;
+    }
     if (result = avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE); result < 0) {
         error = makeMovieWriterError(MovieWriterErrorCode::cannotCreateFile, result);
         return nullptr;
     }
-    context->watch = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", fragmentedMovieFlags, 0);
     av_dict_set(&options, "frag_duration", longestFragmentMicroseconds, 0);
@@ -136,9 +140,7 @@ int MovieMuxer::writeVideo(Media::ByteView accessUnit, std::int64_t presentation
     if (result < 0) {
         return result;
     }
-    // A completed fragment reaches the disk now, not when the next one fills the I/O buffer.
-    avio_flush(context_->format->pb);
-    return context_->format->pb->error;
+    return flushFragment();
 }
 
 int MovieMuxer::writeAudio(AVPacket* packet) {
@@ -149,17 +151,36 @@ int MovieMuxer::writeAudio(AVPacket* packet) {
     if (result < 0) {
         return result;
     }
-    avio_flush(context_->format->pb);
-    return context_->format->pb->error;
+    return flushFragment();
 }
 
-bool MovieMuxer::fileStillLinked() const {
-    struct stat status {};
-    return context_->watch < 0 || ::fstat(context_->watch, &status) != 0 || status.st_nlink > 0;
+// The muxer hands the file a whole fragment at a time. A completed fragment goes to the system
+// now, not when the next one fills the I/O buffer, and is made durable before the next one starts:
+// a power cut then loses at most the fragment being gathered (about a second).
+int MovieMuxer::flushFragment() {
+    AVIOContext* output = context_->format->pb;
+    avio_flush(output);
+    if (output->error < 0) {
+        return output->error;
+    }
+    const std::int64_t length = avio_tell(output);
+    if (length == context_->syncedLength || !context_->syncFile) {
+        return 0;
+    }
+    if (const int errorNumber = context_->syncFile(context_->lock->descriptor()); errorNumber != 0) {
+        return AVERROR(errorNumber);
+    }
+    context_->syncedLength = length;
+    return 0;
 }
+
+bool MovieMuxer::fileStillLinked() const { return context_->lock->stillLinked(); }
 
 int MovieMuxer::finish() {
     int result = av_write_trailer(context_->format);
+    if (result >= 0) {
+        result = flushFragment();
+    }
     const int closed = avio_closep(&context_->format->pb);
     return result < 0 ? result : closed;
 }

@@ -2,6 +2,7 @@
 // too slow to keep up, and a process killed while recording.
 #include "Log/DiagnosticLog.hpp"
 #include "MovieProbe.hpp"
+#include "MovieWriter/MovieRecovery.hpp"
 #include "MovieWriterTestSupport.hpp"
 
 #include <gtest/gtest.h>
@@ -139,7 +140,11 @@ TEST(MovieWriterFaults, StorageThatStallsMakesTheInputNotReadyAndCancellingClose
     EXPECT_TRUE(closed);
 }
 
-TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
+// A recording process killed between fragments, with the last fragment then cut short as a
+// power cut might leave it: recovery leaves the movie alone while its writer lives, then rewrites
+// it as a regular movie from its whole fragments.
+TEST(MovieWriterFaults, AKilledRecordingIsRecoveredFromItsWholeFragmentsOnceItsWriterIsGone) {
+    using Outcome = UmberlinPlatform::MovieRecoveryResult::Outcome;
     ScratchFolder folder;
     const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
     const auto audio = pcmBuffers(pcmFormat(48000, 2), 0, 2.0);
@@ -148,31 +153,94 @@ TEST(MovieWriterFaults, AKilledRecordingKeepsEveryCompletedFragment) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         // The recording process: three fragments (1.5 s) and the key frame that closes the third,
-        // then it is killed once they are on disk, before it can finish the file.
+        // then it waits to be killed.
         OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2));
         appendInTimeOrder(writer, {video.samples.begin(), video.samples.begin() + 46},
                           {audio.begin(), audio.begin() + 75});
-        waitFor([&] {
-            const auto boxes = topLevelBoxes(path);  // whole boxes only
-            return std::count(boxes.begin(), boxes.end(), "moof") >= 3 && boxes.back() == "mdat" &&
-                   boxes[boxes.size() - 2] == "moof";
-        });
-        ::raise(SIGKILL);
-        ::_exit(1);
+        for (;;) {
+            ::pause();
+        }
     }
+    const bool fragmentsOnDisk = waitFor([&] {
+        const auto boxes = topLevelBoxes(path);  // whole boxes only
+        return std::count(boxes.begin(), boxes.end(), "moof") >= 3 && boxes.back() == "mdat" &&
+               boxes[boxes.size() - 2] == "moof";
+    });
+    const auto sizeWhileWriting = std::filesystem::file_size(path);
+    const auto whileWriting = UmberlinPlatform::recoverInterruptedMovie(path);
+    ::kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_TRUE(fragmentsOnDisk);
+    EXPECT_EQ(whileWriting.outcome, Outcome::inUse);
+    EXPECT_EQ(std::filesystem::file_size(path), sizeWhileWriting);
 
-    const nlohmann::json probe = probeMovie(path);
-    ASSERT_EQ(probe["streams"].size(), 2u);
-    EXPECT_EQ(probe["streams"][0]["codec_name"], "hevc");
+    // Cut the last fragment's media in half.
+    const std::vector<std::string> killedBoxes = topLevelBoxes(path);
+    const auto wholeFragments = std::count(killedBoxes.begin(), killedBoxes.end(), "moof") - 1;
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 2000);
+
+    const auto recovery = UmberlinPlatform::recoverInterruptedMovie(path);
+    ASSERT_EQ(recovery.outcome, Outcome::recovered) << recovery.reason;
+    const auto boxes = topLevelBoxes(path);
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "moov"), 1);
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "moof"), 0);
+    EXPECT_EQ(probeMovie(path)["streams"].size(), 2u);
+    // Each fragment holds half a second (a key frame every 15 frames).
     const auto written = videoPacketChecksums(path);
-    EXPECT_GE(written.size(), 45u);
+    EXPECT_EQ(written.size(), static_cast<std::size_t>(wholeFragments * 15));
     for (std::size_t index = 0; index < written.size(); ++index) {
         EXPECT_EQ(written[index], md5Hex(video.accessUnits[index])) << index;
     }
+    EXPECT_NEAR(recovery.durationSeconds, wholeFragments * 0.5, 0.1);
     EXPECT_EQ(runCommand("ffmpeg -v error -i " + quoted(path) + " -f null - 2>&1"), "");
+    // Recovered once, the movie is a finished one.
+    EXPECT_EQ(UmberlinPlatform::recoverInterruptedMovie(path).outcome, Outcome::notInterrupted);
+}
+
+// Finished movies, regular or fragmented, and files that are no movies are left as they are.
+TEST(MovieWriterFaults, RecoveryLeavesFinishedMoviesAndOtherFilesAlone) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(30));
+    for (const bool regular : {true, false}) {
+        const std::filesystem::path path = folder.path / (regular ? "regular.mov" : "fragmented.mov");
+        OpenWriter writer =
+            startWriter(path, video, pcmFormat(48000, 2), {}, {.rewriteAsRegularMovieOnFinish = regular});
+        appendInTimeOrder(writer, video.samples, pcmBuffers(pcmFormat(48000, 2), 0, 1.0));
+        ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(1, 1)));
+    }
+    std::ofstream(folder.path / "notes.mov") << "not a movie";
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
+        const auto before = runCommand("md5sum " + quoted(entry.path()));
+        EXPECT_EQ(UmberlinPlatform::recoverInterruptedMovie(entry.path()).outcome,
+                  UmberlinPlatform::MovieRecoveryResult::Outcome::notInterrupted)
+            << entry.path();
+        EXPECT_EQ(runCommand("md5sum " + quoted(entry.path())), before);
+    }
+}
+
+// A power cut loses what the system has not yet written: each fragment is made durable as soon
+// as it is handed to the system, before the next one is written.
+TEST(MovieWriterFaults, EachFragmentIsSyncedBeforeTheNextIsWritten) {
+    ScratchFolder folder;
+    const EncodedVideo video = encodeSimulatorVideo(smallPicture(60));
+    const std::filesystem::path path = folder.path / "synced.mov";
+    std::vector<long> fragmentsAtSync;  // whole fragments in the file at each sync, after the header's
+    UmberlinPlatform::FfmpegMovieWriterOptions options{.rewriteAsRegularMovieOnFinish = false};
+    options.syncFile = [&](int) {
+        const auto boxes = topLevelBoxes(path);
+        if (boxes.back() != "ftyp") {
+            const bool whole = boxes.back() == "mdat" || boxes.back() == "mfra";
+            fragmentsAtSync.push_back(whole ? std::count(boxes.begin(), boxes.end(), "moof") : -1);
+        }
+        return 0;
+    };
+    OpenWriter writer = startWriter(path, video, pcmFormat(48000, 2), {}, options);
+    appendInTimeOrder(writer, video.samples, pcmBuffers(pcmFormat(48000, 2), 0, 2.0));
+    ASSERT_TRUE(finishWriter(writer, Media::MediaTime::make(2, 1)));
+    // A key frame every 15 frames: three fragments complete while recording; the fourth comes
+    // with the fragment index that ends the file.
+    EXPECT_EQ(fragmentsAtSync, (std::vector<long>{1, 2, 3, 4}));
 }
 
 TEST(MovieWriterFaults, AudioThatNeverComesDoesNotHoldTheVideoBack) {
