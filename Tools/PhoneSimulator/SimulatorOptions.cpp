@@ -98,6 +98,8 @@ const std::vector<OptionSpec>& optionSpecs() {
          "rotation angle sent in videoOrientation; the scene lies turned in the picture to match, as from a "
          "phone held on its side (default 0)",
          [](auto& o, auto& v) { o.rotationDegrees = intValue("--rotation", v, -3600, 3600); }},
+        {"--video-checksums", "FILE", "append the MD5 of each video frame sent to FILE, one line each",
+         [](auto& o, auto& v) { o.videoChecksumFile = v; }},
         {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",
          [](auto& o, auto& v) { o.sampleRate = intValue("--sample-rate", v, 8000, 192'000); }},
         {"--channels", "N", "audio channel count, 1 to 8 (default 2)",

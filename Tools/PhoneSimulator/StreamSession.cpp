@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <thread>
 
+extern "C" {
+#include <libavutil/md5.h>
+}
+
 #include "EventLog.hpp"
 #include "StopSignal.hpp"
 #include "TelemetrySource.hpp"
@@ -53,6 +57,17 @@ Bytes paddedTo(const Bytes& record, std::size_t size) {
     padded.insert(padded.end(), tail.begin(), tail.end());
     padded.insert(padded.end(), record.begin() + 1, record.end());
     return padded;
+}
+
+// One line with the MD5 of `bytes`, as ffmpeg's framemd5 gives it for a movie's packet.
+void appendChecksum(const std::string& file, UmberlinWire::ByteView bytes) {
+    std::uint8_t digest[16];
+    av_md5_sum(digest, bytes.data(), static_cast<int>(bytes.size()));
+    if (std::FILE* out = std::fopen(file.c_str(), "a")) {
+        for (const std::uint8_t byte : digest) std::fprintf(out, "%02x", byte);
+        std::fputc('\n', out);
+        std::fclose(out);
+    }
 }
 
 }  // namespace
@@ -158,6 +173,7 @@ std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
                               shifted(static_cast<std::uint64_t>(frame.presentationTimeNanoseconds), videoClockShift_),
                               frame.accessUnit))
             return ended;
+        if (!options_.videoChecksumFile.empty()) appendChecksum(options_.videoChecksumFile, frame.accessUnit);
     }
     if (now >= nextSkipReport_) {
         nextSkipReport_ = now + skipReportPeriod;

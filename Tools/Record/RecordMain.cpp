@@ -27,13 +27,17 @@ int main(int argc, char** argv) {
     Quillfen::applyApplicationIdentity();
     QSettings defaults;
 
+    const auto& options = std::get<UmberlinRecord::RecordOptions>(parsed);
+    const auto margins =
+        options.warningMarginBytes == 0 && options.stopMarginBytes == 0
+            ? Quillfen::RecordingSpaceMargins::off()
+            : Quillfen::RecordingSpaceMargins::withMinimums(options.warningMarginBytes, options.stopMarginBytes);
     const auto postToMain = Quillfen::qtPostToMain();
     Quillfen::CaptureSessionRegistry registry(postToMain);
-    auto controller = std::make_shared<Quillfen::CaptureSessionController>(
-        Quillfen::makeSystemCaptureSessionParts(std::make_shared<Quillfen::DiscardingVideoRenderer>(), postToMain));
+    auto controller = std::make_shared<Quillfen::CaptureSessionController>(Quillfen::makeSystemCaptureSessionParts(
+        std::make_shared<Quillfen::DiscardingVideoRenderer>(), postToMain, margins));
 
-    UmberlinRecord::RecordSession session(std::get<UmberlinRecord::RecordOptions>(parsed), controller, registry,
-                                          defaults);
+    UmberlinRecord::RecordSession session(options, controller, registry, defaults);
     Quillfen::StopSignalNotifier stopSignals;
     QObject::connect(&stopSignals, &Quillfen::StopSignalNotifier::stopRequested, &session,
                      &UmberlinRecord::RecordSession::requestStop);

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "Log/DiagnosticLog.hpp"
+#include "Recording/InterruptedRecordingRecovery.hpp"
 
 namespace UmberlinRecord {
 namespace {
@@ -36,7 +37,11 @@ constexpr const char* allPhonesTakenSentence = "Every discovered phone is alread
 
 RecordSession::RecordSession(RecordOptions options, std::shared_ptr<CaptureSessionController> controller,
                              Quillfen::CaptureSessionRegistry& registry, QSettings& defaults, QObject* parent)
-    : QObject(parent), options_(std::move(options)), controller_(std::move(controller)), registry_(registry) {
+    : QObject(parent),
+      options_(std::move(options)),
+      controller_(std::move(controller)),
+      registry_(registry),
+      defaults_(defaults) {
     QSettings* settings = &defaults;
     if (options_.folder) {
         // The folder is for this run only: keep it out of the preferences the monitor shares.
@@ -53,10 +58,23 @@ RecordSession::RecordSession(RecordOptions options, std::shared_ptr<CaptureSessi
 }
 
 void RecordSession::start() {
-    if (options_.list)
-        startListing();
-    else
-        startRecordingRun();
+    if (options_.list) return startListing();
+    const bool allRecovered = recoverInterruptedMovies();
+    if (options_.recoverOnly) return finish(allRecovered ? 0 : 1);
+    startRecordingRun();
+}
+
+bool RecordSession::recoverInterruptedMovies() {
+    std::vector<std::filesystem::path> folders = Quillfen::RecordingDestinationStore::knownRecordingFolders(defaults_);
+    if (options_.folder) folders.insert(folders.begin(), *options_.folder);
+    const auto found = Quillfen::recoverInterruptedRecordings(folders, UmberlinPlatform::recoverInterruptedMovie);
+    bool allRecovered = true;
+    for (const Quillfen::InterruptedRecording& recording : found) {
+        printLine(recording.recovered ? std::cout : std::cerr, recording.sentence);
+        allRecovered = allRecovered && recording.recovered;
+    }
+    if (options_.recoverOnly && found.empty()) printLine(std::cout, "No interrupted recordings were found.");
+    return allRecovered;
 }
 
 void RecordSession::startListing() {
@@ -213,9 +231,13 @@ void RecordSession::followSavedMovie() {
     if (!movie || (phase_ != Phase::recording && phase_ != Phase::stopping)) return;
     savedMovies_.push_back(*movie);
     movieStarted_ = false;
+    // A take that ended early keeps its movie and says why last.
+    const bool endedEarly = connectionLost_ || controller_->recordingStoppedForLowSpace();
     if (connectionLost_) printLine(std::cerr, controller_->message());
+    if (controller_->recordingStoppedForLowSpace())
+        printLine(std::cerr, Quillfen::CaptureSessionController::lowSpaceStopSentence);
     printLine(std::cout, movie->string());
-    if (connectionLost_) return finish(1);
+    if (endedEarly) return finish(1);
     if (phase_ == Phase::stopping) return finish(0);
     continueTake();
 }

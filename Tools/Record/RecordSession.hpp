@@ -37,6 +37,8 @@ signals:
 
 private:
     void startListing();
+    // Recovery at start in every folder this run knows; false when a movie could not be recovered.
+    bool recoverInterruptedMovies();
     void startRecordingRun();
     void useFolderForThisRun();
     void restrictToNamedSource();
@@ -58,6 +60,7 @@ private:
     RecordOptions options_;
     std::shared_ptr<Quillfen::CaptureSessionController> controller_;
     Quillfen::CaptureSessionRegistry& registry_;
+    QSettings& defaults_;
     std::unique_ptr<QSettings> runSettings_;  // a private store when --folder is given
     std::unique_ptr<Quillfen::RecordingDestinationStore> destination_;
     QTimer waitTimer_;

@@ -18,6 +18,11 @@ using Kind = NetworkVideoRecorder::State::Kind;
 
 constexpr int dotDiameter = 7;
 
+const QString badgeStyle =
+    "color: white; background: %1; border-radius: 4px; padding: 1px 6px; font-weight: 600; font-family: monospace;";
+const QString recordingBadgeColor = "#c42b1c";
+const QString lowSpaceBadgeColor = "#b86e00";
+
 const WindowControlText revealText{"Show Last Recording", "folder.badge.magnifyingglass",
                                    KeyboardShortcut{KeyboardShortcut::option | KeyboardShortcut::command, "R"},
                                    QString::fromUtf8(platformWords().revealRecordingHelp),
@@ -77,10 +82,7 @@ StatusBar::StatusBar(CaptureSessionController& controller, QWidget* parent) : QW
     row->addWidget(message_, 1);
     recordingMessage_ = makeLabel("color: #e5e5ea;", this);
     row->addWidget(recordingMessage_);
-    badge_ = makeLabel(
-        "color: white; background: #c42b1c; border-radius: 4px; padding: 1px 6px; font-weight: 600;"
-        "font-family: monospace;",
-        this);
+    badge_ = makeLabel(badgeStyle.arg(recordingBadgeColor), this);
     row->addWidget(badge_);
     modeLabel_ = makeLabel("color: #98989d;", this);
     row->addWidget(modeLabel_);
@@ -97,7 +99,7 @@ StatusBar::StatusBar(CaptureSessionController& controller, QWidget* parent) : QW
     using C = CaptureSessionController;
     for (auto changed : {&C::messageChanged, &C::selectedSourceIDChanged, &C::sourcesChanged, &C::isRunningChanged,
                          &C::phoneAudioAvailableChanged, &C::recordingStateChanged, &C::recordingDurationChanged,
-                         &C::recordingMessageChanged, &C::lastRecordingURLChanged})
+                         &C::recordingMessageChanged, &C::lastRecordingURLChanged, &C::recordingSpaceChanged})
         connect(&controller_, changed, this, &StatusBar::refresh);
     refresh();
 }
@@ -109,6 +111,10 @@ void StatusBar::refresh() {
     const auto badge = controller_.recordingStatusLabel();
     badge_->setText(badge ? QString::fromStdString(*badge) : QString());
     badge_->setVisible(badge.has_value());
+    // Amber while the disk is running out of room.
+    const auto& space = controller_.recordingSpace();
+    badge_->setStyleSheet(badgeStyle.arg(space && space->level != RecordingSpace::Level::plenty ? lowSpaceBadgeColor
+                                                                                                : recordingBadgeColor));
     const auto& recordingMessage = controller_.recordingMessage();
     recordingMessage_->setText(recordingMessage ? QString::fromStdString(*recordingMessage) : QString());
     recordingMessage_->setVisible(recordingMessage.has_value());

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -148,6 +149,20 @@ QString RecordingDestinationStore::bookmarkKey(const std::optional<QString>& sou
 
 QString RecordingDestinationStore::recordingBaseName(const QDateTime& date) {
     return "Umberlin " + date.toLocalTime().toString("yyyy-MM-dd HH.mm.ss");
+}
+
+std::vector<std::filesystem::path> RecordingDestinationStore::knownRecordingFolders(QSettings& defaults) {
+    QStringList keys = defaults.allKeys().filter(QString(defaultBookmarkKey));
+    // The default folder's key is a prefix of the phones' keys; sorting puts it first.
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::filesystem::path> folders;
+    for (const QString& key : keys) {
+        if (key != defaultBookmarkKey && !key.startsWith(deviceBookmarkKeyPrefix)) continue;
+        const auto resolved = resolveFolderBookmark(defaults.value(key));
+        if (resolved && std::find(folders.begin(), folders.end(), resolved->folder) == folders.end())
+            folders.push_back(resolved->folder);
+    }
+    return folders;
 }
 
 std::set<std::filesystem::path>& RecordingDestinationStore::reservedRecordingPaths() {

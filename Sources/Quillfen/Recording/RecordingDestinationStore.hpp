@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "Recording/RecordingFolderPicker.hpp"
 
@@ -72,6 +73,9 @@ public:
     static QString bookmarkKey(const std::optional<QString>& sourceID);
     // "Umberlin " + the date in local time as yyyy-MM-dd HH.mm.ss.
     static QString recordingBaseName(const QDateTime& date);
+    // Every folder `defaults` remembers that exists now: the default folder first, then each
+    // phone's own, each once. Recovery at start searches these.
+    static std::vector<std::filesystem::path> knownRecordingFolders(QSettings& defaults);
     // Every movie path handed out since launch, by any store, so that two windows starting
     // within the same second get different names before either file exists.
     static std::set<std::filesystem::path>& reservedRecordingPaths();

@@ -39,18 +39,15 @@ CaptureSessionController::CaptureSessionController(CaptureSessionControllerParts
       streamRenderer_(std::move(parts.renderer)),
       streamRecorder_(std::move(parts.recorder)),
       sampleBufferSinks_{streamRecorder_, streamRenderer_},
+      spaceWatch_(std::move(parts.spaceWatch)),
       postToMain_(std::move(parts.postToMain)) {
     configureStreamReceiver();
     configureStreamRecorder();
 }
 
-CaptureSessionController::~CaptureSessionController() { streamReceiver_->disconnect(); }
-
-template <typename T>
-void CaptureSessionController::assign(T& field, T value, void (CaptureSessionController::*changed)()) {
-    if (field == value) return;
-    field = std::move(value);
-    (this->*changed)();
+CaptureSessionController::~CaptureSessionController() {
+    streamReceiver_->disconnect();
+    if (spaceWatch_) spaceWatch_->stop();
 }
 
 CaptureSessionController::MainThreadHop CaptureSessionController::mainThreadHop() {
@@ -178,8 +175,12 @@ void CaptureSessionController::configureStreamRecorder() {
             [movie](CaptureSessionController& self) {
                 self.assign(self.lastRecordingURL_, std::optional(movie),
                             &CaptureSessionController::lastRecordingURLChanged);
-                self.assign(self.recordingMessage_, std::optional("Saved " + movie.filename().string()),
-                            &CaptureSessionController::recordingMessageChanged);
+                const std::string saved = "Saved " + movie.filename().string();
+                self.assign(
+                    self.recordingMessage_,
+                    std::optional(self.recordingStoppedForLowSpace_ ? std::string(lowSpaceStopSentence) + " " + saved
+                                                                    : saved),
+                    &CaptureSessionController::recordingMessageChanged);
             },
             false);
     };
@@ -244,6 +245,7 @@ void CaptureSessionController::handleStreamInfo(const UmberlinWire::Hello& hello
 void CaptureSessionController::handleRecorderState(const NetworkVideoRecorder::State& state) {
     using Kind = NetworkVideoRecorder::State::Kind;
     assign(recordingState_, state, &CaptureSessionController::recordingStateChanged);
+    followRecordingSpace(state);
     switch (state.kind()) {
         case Kind::waitingForKeyFrame:
             assign(recordingMessage_, std::optional<std::string>("Waiting for the next keyframe\u2026"),
@@ -440,7 +442,8 @@ std::optional<std::string> CaptureSessionController::recordingStatusLabel() cons
             const auto seconds = static_cast<long long>(std::min(whole, 1e15));
             char label[48];
             std::snprintf(label, sizeof label, "REC %02lld:%02lld", seconds / 60, seconds % 60);
-            return std::string(label);
+            if (!recordingSpace_) return std::string(label);
+            return std::string(label) + " \u00B7 " + recordingSpaceText(*recordingSpace_);
         }
         case Kind::finishing:
             return "SAVING\u2026";
@@ -457,6 +460,7 @@ std::optional<std::string> CaptureSessionController::recordingStatusLabel() cons
 void CaptureSessionController::startRecording(const std::filesystem::path& to, int rotationAngleDegrees) {
     if (!canStartRecording()) return;
     assign(recordingDuration_, 0.0, &CaptureSessionController::recordingDurationChanged);
+    recordingStoppedForLowSpace_ = false;
     assign(recordingMessage_, std::optional<std::string>(), &CaptureSessionController::recordingMessageChanged);
     assign(lastRecordingURL_, std::optional<std::filesystem::path>(),
            &CaptureSessionController::lastRecordingURLChanged);
@@ -469,6 +473,14 @@ void CaptureSessionController::setLevelReference() {
     if (!deviceStatus_ || !deviceStatus_->attitude) return;
     levelReferenceAttitude_ = deviceStatus_->attitude;
     assign(hasLevelReference_, true, &CaptureSessionController::hasLevelReferenceChanged);
+}
+
+void CaptureSessionController::showRecoveredRecordings(const RecoverySummary& summary) {
+    using Kind = NetworkVideoRecorder::State::Kind;
+    if (recordingState_.kind() != Kind::idle && recordingState_.kind() != Kind::failed) return;
+    if (summary.lastRecovered)
+        assign(lastRecordingURL_, summary.lastRecovered, &CaptureSessionController::lastRecordingURLChanged);
+    assign(recordingMessage_, std::optional(summary.sentence), &CaptureSessionController::recordingMessageChanged);
 }
 
 void CaptureSessionController::dismissRecordingError() {

@@ -28,7 +28,9 @@
 #include "Reception/NetworkCameraReceiver.hpp"
 #include "Reception/NetworkVideoRenderer.hpp"
 #include "Reception/SampleBufferSink.hpp"
+#include "Recording/InterruptedRecordingRecovery.hpp"
 #include "Recording/NetworkVideoRecorder.hpp"
+#include "Recording/RecordingSpaceWatch.hpp"
 #include "Session/MonitorModels.hpp"
 #include "UmberlinWire/WireProtocol.hpp"
 
@@ -46,6 +48,8 @@ struct CaptureSessionControllerParts {
     std::shared_ptr<NetworkCameraReceiver> receiver;
     std::shared_ptr<NetworkVideoRenderer> renderer;
     std::shared_ptr<NetworkVideoRecorder> recorder;
+    // Reads the recording's disk while recording; none: no readings and no low-space stop.
+    std::shared_ptr<RecordingSpaceWatch> spaceWatch;
     // Runs work later on the main thread, in order.
     UmberlinPlatform::PostToMain postToMain;
 };
@@ -55,6 +59,7 @@ class CaptureSessionController : public QObject {
 
 public:
     static constexpr const char* initialMessage = "Start Umberlin Capture, then connect by USB or Wi-Fi.";
+    static constexpr const char* lowSpaceStopSentence = "Recording stopped: the disk is almost full.";
 
     explicit CaptureSessionController(CaptureSessionControllerParts parts, QObject* parent = nullptr);
     ~CaptureSessionController() override;
@@ -79,6 +84,10 @@ public:
     const std::optional<std::filesystem::path>& lastRecordingURL() const { return lastRecordingURL_; }
     const std::optional<std::string>& recordingMessage() const { return recordingMessage_; }
     const std::optional<std::string>& recordingErrorMessage() const { return recordingErrorMessage_; }
+    // The recording's size and its disk's free space, while recording and once read.
+    const std::optional<RecordingSpace>& recordingSpace() const { return recordingSpace_; }
+    // The last recording was stopped because its disk was almost full.
+    bool recordingStoppedForLowSpace() const { return recordingStoppedForLowSpace_; }
 
     // Derived state.
     std::optional<CaptureSource::Kind> selectedSourceKind() const;
@@ -103,6 +112,9 @@ public:
     // Takes the phone's current attitude as level; nothing without one.
     void setLevelReference();
     void dismissRecordingError();
+    // What recovery at start found: its sentence on the recording line and the recovered movie
+    // behind the reveal button. Ignored while a recording is under way (its line comes first).
+    void showRecoveredRecordings(const RecoverySummary& summary);
 
     // Camera control: each does nothing without a camera status or the capability it needs,
     // shows the change at once and sends one command to the phone.
@@ -144,6 +156,7 @@ signals:
     void lastRecordingURLChanged();
     void recordingMessageChanged();
     void recordingErrorMessageChanged();
+    void recordingSpaceChanged();
 
 private:
     struct Lifetime {};
@@ -166,6 +179,9 @@ private:
     void handleReceiverState(const NetworkCameraReceiver::State& state);
     void handleStreamInfo(const UmberlinWire::Hello& hello);
     void handleRecorderState(const NetworkVideoRecorder::State& state);
+    // Starts or stops the space readings as the recorder's state changes.
+    void followRecordingSpace(const NetworkVideoRecorder::State& state);
+    void handleRecordingSpace(const RecordingSpace& space);
     const NetworkCameraService* findService(const std::string& id) const;
     std::string transportWord() const;
 
@@ -175,7 +191,12 @@ private:
     // An exposure command carrying all four exposure fields of `state`.
     void sendExposure(UmberlinWire::CameraControlStatus changed);
 
-    template <typename T> void assign(T& field, T value, void (CaptureSessionController::*changed)());
+    // Sets a published field and announces the change, if it is one.
+    template <typename T> void assign(T& field, T value, void (CaptureSessionController::*changed)()) {
+        if (field == value) return;
+        field = std::move(value);
+        (this->*changed)();
+    }
 
     std::shared_ptr<NetworkCameraReceiver> streamReceiver_;
     std::shared_ptr<NetworkVideoRenderer> streamRenderer_;
@@ -183,6 +204,7 @@ private:
     // Where the receiver's video goes, each sink getting every frame: the recorder, then the
     // preview. Another consumer of the frames is one more entry here.
     const SampleBufferSinks sampleBufferSinks_;
+    std::shared_ptr<RecordingSpaceWatch> spaceWatch_;
     UmberlinPlatform::PostToMain postToMain_;
     std::shared_ptr<Lifetime> lifetime_ = std::make_shared<Lifetime>();
 
@@ -205,6 +227,9 @@ private:
     std::optional<std::filesystem::path> lastRecordingURL_;
     std::optional<std::string> recordingMessage_;
     std::optional<std::string> recordingErrorMessage_;
+    std::optional<RecordingSpace> recordingSpace_;
+    bool recordingStoppedForLowSpace_ = false;
+    std::optional<std::filesystem::path> watchedMovie_;
 
     std::vector<NetworkCameraService> streamServices_;
     bool selectionWasUserInitiated_ = false;

@@ -1,7 +1,8 @@
 #pragma once
 // A session's parts on the system's own services, for every front end that meets a real
 // phone (the monitor's windows, umberlin-record): a receiver that finds phones through DNS-SD
-// and connects over TCP, and a recorder that writes movies with FFmpeg on its own thread.
+// and connects over TCP, a recorder that writes movies with FFmpeg on its own thread, and a
+// watch on the recording's disk.
 
 #include <memory>
 
@@ -11,6 +12,7 @@ namespace Quillfen {
 
 // `renderer` is the front end's preview (one that drops frames when there is no window).
 CaptureSessionControllerParts makeSystemCaptureSessionParts(std::shared_ptr<NetworkVideoRenderer> renderer,
-                                                            UmberlinPlatform::PostToMain postToMain);
+                                                            UmberlinPlatform::PostToMain postToMain,
+                                                            RecordingSpaceMargins spaceMargins = {});
 
 }  // namespace Quillfen

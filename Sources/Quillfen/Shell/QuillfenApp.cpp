@@ -1,5 +1,7 @@
 #include "Shell/QuillfenApp.hpp"
 
+#include <QPointer>
+#include <QThreadPool>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -10,6 +12,7 @@
 #include "Shell/AppResources.hpp"
 #include "Shell/MonitorWindow.hpp"
 #include "Shell/QtRecordingFolderPicker.hpp"
+#include "Shell/RazozoroviRidoraRezi.hpp"
 #include "Shell/RecordingSettingsView.hpp"
 #include "Shell/UserManualView.hpp"
 
@@ -81,8 +84,31 @@ MonitorWindow* QuillfenApp::openMonitorWindow() {
     auto* window = new MonitorWindow(
         *this, MonitorWindowServices{sessionRegistry_, *defaultRecordingDestination_, defaults_, makeSessionParts_});
     monitorWindows_.emplace_back(window);
+    if (pendingRecovery_) {
+        window->root().controller().showRecoveredRecordings(*pendingRecovery_);
+        pendingRecovery_.reset();
+    }
     window->show();
     return window;
+}
+
+void QuillfenApp::recoverInterruptedRecordings() {
+    const std::vector<std::filesystem::path> folders = RecordingDestinationStore::knownRecordingFolders(defaults_);
+    if (folders.empty()) return;
+    // Rewriting a long movie takes a while: the windows stay live meanwhile.
+    QThreadPool::globalInstance()->start([folders, application = QPointer(this), postToMain = qtPostToMain()] {
+        const auto found = Quillfen::recoverInterruptedRecordings(folders, UmberlinPlatform::recoverInterruptedMovie);
+        const auto summary = summarizeRecovery(found);
+        if (!summary) return;
+        postToMain([application, summary = *summary] {
+            if (!application) return;
+            const auto windows = application->monitorWindows();
+            if (windows.empty())
+                application->pendingRecovery_ = summary;
+            else
+                windows.front()->root().controller().showRecoveredRecordings(summary);
+        });
+    });
 }
 
 void QuillfenApp::showSettings() {

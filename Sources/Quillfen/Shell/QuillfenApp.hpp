@@ -13,8 +13,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "Recording/InterruptedRecordingRecovery.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionRegistry.hpp"
 #include "Shell/MonitorWindowServices.hpp"
@@ -61,6 +63,9 @@ public slots:
     void showSettings();
     // Opens the manual window, or brings it forward.
     void showUserManual();
+    // Searches every known recording folder for movies a crash left unfinished and rewrites them,
+    // on a worker thread; the first monitor window shows what was found.
+    void recoverInterruptedRecordings();
     // Quits at once when no window is armed, recording or finalising; otherwise stops every
     // session and quits once every recorder has come to rest.
     void requestQuit();
@@ -81,6 +86,8 @@ private:
     QPointer<QWidget> userManualWindow_;
     Commands commands_;
     bool isQuitting_ = false;
+    // Found before any monitor window was open; the next one to open shows it.
+    std::optional<RecoverySummary> pendingRecovery_;
 };
 
 }  // namespace Quillfen

@@ -82,5 +82,6 @@ int main(int argc, char** argv) {
     });
 
     app.openMonitorWindow();
+    app.recoverInterruptedRecordings();
     return application.exec();
 }

@@ -185,6 +185,43 @@ TEST_F(CaptureSessionControllerTest, RecordingFailuresAreShownTwice) {
     EXPECT_FALSE(controller.recordingErrorMessage());
 }
 
+// The margins follow the data rate: 10 MB/s warns below 3 GB (five minutes) and stops below
+// 300 MB (thirty seconds), above the 2 GB and 200 MB minimums.
+TEST_F(CaptureSessionControllerTest, ALowDiskWarnsThenStopsTheRecordingWithTheNormalFinish) {
+    Window& window = openBrowsingWindow();
+    auto& controller = *window.controller;
+    discover(window, {{"Studio", {wifiInterface()}}});
+    goLive(window);
+    const auto movie = std::filesystem::temp_directory_path() / "controller-test-low-space.mov";
+    window.storage = StorageReading{1'000'000, 100'000'000'000};
+    controller.startRecording(movie, 0);
+    deliverKeyFrame(window, 2'000'000'000);
+    EXPECT_EQ(controller.recordingStatusLabel(), "REC 00:00 \u00B7 1 MB \u00B7 100.0 GB free");
+    EXPECT_FALSE(controller.recordingMessage());
+
+    const auto oneSecondLater = [&](StorageReading storage) {
+        window.storage = storage;
+        window.spaceQueue->advance(RecordingSpaceWatch::interval);
+        settle();
+    };
+    oneSecondLater({11'000'000, 2'500'000'000});
+    EXPECT_EQ(controller.recordingStatusLabel(), "REC 00:00 \u00B7 11 MB \u00B7 2.5 GB free, about 4 min left");
+    EXPECT_EQ(controller.recordingMessage(), "The recording disk is filling up: about 4 min left.");
+    EXPECT_EQ(controller.recordingSpace()->level, RecordingSpace::Level::low);
+
+    oneSecondLater({21'000'000, 250'000'000});
+    EXPECT_EQ(controller.recordingState().kind(), NetworkVideoRecorder::State::Kind::finishing);
+    EXPECT_TRUE(controller.recordingStoppedForLowSpace());
+    window.writers.writers.back()->completeFinishing();
+    settle();
+    EXPECT_EQ(controller.recordingMessage(),
+              "Recording stopped: the disk is almost full. Saved controller-test-low-space.mov");
+    EXPECT_EQ(controller.lastRecordingURL(), movie);
+    EXPECT_FALSE(controller.recordingSpace());
+    EXPECT_EQ(window.spaceQueue->pendingCount(), 0u) << "no readings once the recording is over";
+    std::filesystem::remove(movie);
+}
+
 class CaptureSessionBadgeTest : public CaptureSessionTest {};
 
 TEST_F(CaptureSessionBadgeTest, RecordingBadgeCountsMinutesPastAnHour) {

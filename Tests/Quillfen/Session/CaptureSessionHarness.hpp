@@ -1,7 +1,8 @@
 #pragma once
 // Monitor windows' sessions on manually run queues: each controller gets a real receiver
-// with a fake browser and fake connections, a real recorder with fake movie writers and a
-// renderer that counts what it is given. All windows share one main queue.
+// with a fake browser and fake connections, a real recorder with fake movie writers, a space
+// watch that reads `storage` and a renderer that counts what it is given. All windows share one
+// main queue.
 
 #include <gtest/gtest.h>
 
@@ -45,10 +46,13 @@ public:
 struct Window {
     explicit Window(UmberlinPlatform::PostToMain postToMain) {
         recorder = NetworkVideoRecorder::create({recorderQueue, writers.factory()});
+        spaceWatch = std::make_shared<RecordingSpaceWatch>(
+            spaceQueue, [this](const std::filesystem::path&) { return storage; }, RecordingSpaceMargins{});
         controller = std::make_shared<CaptureSessionController>(
             CaptureSessionControllerParts{.receiver = receiver.receiver,
                                           .renderer = renderer,
                                           .recorder = recorder,
+                                          .spaceWatch = spaceWatch,
                                           .postToMain = std::move(postToMain)});
     }
 
@@ -58,6 +62,10 @@ struct Window {
     QuillfenTests::FakeMovieWriterFactory writers;
     std::shared_ptr<CountingRenderer> renderer = std::make_shared<CountingRenderer>();
     std::shared_ptr<NetworkVideoRecorder> recorder;
+    std::shared_ptr<UmberlinPlatform::ManualSerialQueue> spaceQueue =
+        std::make_shared<UmberlinPlatform::ManualSerialQueue>("org.umberlin.tests.recording-space");
+    std::optional<StorageReading> storage;  // none: the disk cannot be read
+    std::shared_ptr<RecordingSpaceWatch> spaceWatch;
     std::shared_ptr<CaptureSessionController> controller;
 };
 
@@ -89,7 +97,8 @@ protected:
         for (std::size_t ran = 1; ran > 0;) {
             ran = mainQueue->runAllReady();
             for (const auto& window : windows)
-                ran += window->receiver.queue->runAllReady() + window->recorderQueue->runAllReady();
+                ran += window->receiver.queue->runAllReady() + window->recorderQueue->runAllReady() +
+                       window->spaceQueue->runAllReady();
         }
     }
 
