@@ -5,13 +5,15 @@
 #include <string_view>
 #include <utility>
 
+#include "Reception/CameraAddress.hpp"
+
 namespace UmberlinRecord {
 
 const char* const recordUsage =
     "usage: umberlin-record --list [--wait SECONDS]\n"
     "       umberlin-record --recover [--folder DIR]\n"
-    "       umberlin-record [--source NAME] [--folder DIR] [--seconds N] [--wait SECONDS]\n"
-    "                       [--space-margins WARNING_MB,STOP_MB]\n"
+    "       umberlin-record [--source NAME | --address HOST:PORT] [--folder DIR] [--seconds N]\n"
+    "                       [--wait SECONDS] [--space-margins WARNING_MB,STOP_MB]\n"
     "\n"
     "Records a phone running Umberlin Capture into a QuickTime movie without a window.\n"
     "\n"
@@ -19,6 +21,10 @@ const char* const recordUsage =
     "                    and print one line per phone: its name, kind and link, then exit\n"
     "  --source NAME     record the phone advertised as NAME (default: the first free phone,\n"
     "                    preferring one on a USB link)\n"
+    "  --address HOST:PORT\n"
+    "                    record the phone at this address (IPv4, [IPv6] or a host name and its\n"
+    "                    port) without looking for phones on the network, for where DNS-SD is\n"
+    "                    blocked\n"
     "  --folder DIR      save the movie in DIR for this run (default: the recording folder\n"
     "                    chosen in Umberlin Rezuvidodo, the phone's own or the default one)\n"
     "  --seconds N       stop after N seconds of recording (default: until Ctrl-C, SIGTERM or\n"
@@ -87,8 +93,8 @@ std::variant<RecordOptions, HelpRequested, UsageError> parseRecordOptions(int ar
             options.recoverOnly = true;
             continue;
         }
-        if (argument != "--source" && argument != "--folder" && argument != "--seconds" && argument != "--wait" &&
-            argument != "--space-margins")
+        if (argument != "--source" && argument != "--address" && argument != "--folder" && argument != "--seconds" &&
+            argument != "--wait" && argument != "--space-margins")
             return UsageError{"Unknown option " + std::string(argument) + "."};
         if (i + 1 >= argc) return UsageError{"The option " + std::string(argument) + " needs a value."};
         const std::string_view value = argv[++i];
@@ -100,6 +106,8 @@ std::variant<RecordOptions, HelpRequested, UsageError> parseRecordOptions(int ar
             options.stopMarginBytes = margins->second;
         } else if (argument == "--source") {
             options.source = std::string(value);
+        } else if (argument == "--address") {
+            options.address = std::string(value);
         } else if (argument == "--folder") {
             options.folder = std::filesystem::path(value);
         } else {
@@ -114,10 +122,13 @@ std::variant<RecordOptions, HelpRequested, UsageError> parseRecordOptions(int ar
             }
         }
     }
-    if (options.list && (options.source || options.folder || options.seconds))
-        return UsageError{"--list cannot be combined with --source, --folder or --seconds."};
-    if (options.recoverOnly && (options.list || options.source || options.seconds))
-        return UsageError{"--recover cannot be combined with --list, --source or --seconds."};
+    if (options.list && (options.source || options.address || options.folder || options.seconds))
+        return UsageError{"--list cannot be combined with --source, --address, --folder or --seconds."};
+    if (options.recoverOnly && (options.list || options.source || options.address || options.seconds))
+        return UsageError{"--recover cannot be combined with --list, --source, --address or --seconds."};
+    if (options.source && options.address) return UsageError{"--source cannot be combined with --address."};
+    if (options.address && !Quillfen::parseCameraAddress(*options.address))
+        return UsageError{Quillfen::cameraAddressFormatSentence};
     if (options.list && !waitGiven) options.waitSeconds = 3;
     return options;
 }

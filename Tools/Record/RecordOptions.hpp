@@ -13,6 +13,7 @@ struct RecordOptions {
     bool list = false;
     bool recoverOnly = false;                     // --recover: recovery at start, then exit
     std::optional<std::string> source;            // the phone's advertised name
+    std::optional<std::string> address;           // "host:port" of a phone reached without discovery
     std::optional<std::filesystem::path> folder;  // for this run only
     std::optional<double> seconds;                // none: until stopped
     double waitSeconds = 30;                      // for a phone to go live; for --list, how long to browse

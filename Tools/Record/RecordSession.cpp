@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "Log/DiagnosticLog.hpp"
+#include "Reception/CameraAddress.hpp"
 #include "Recording/InterruptedRecordingRecovery.hpp"
 
 namespace UmberlinRecord {
@@ -81,8 +82,7 @@ void RecordSession::startListing() {
     registry_.registerController(controller_, true);
     connect(&waitTimer_, &QTimer::timeout, this, [this] {
         for (const Quillfen::CaptureSource& source : controller_->sources()) {
-            const char* link = source.kind == Quillfen::CaptureSource::Kind::wiredCamera ? "USB" : "Wi-Fi";
-            printLine(std::cout, source.displayName() + " (" + link + ")");
+            printLine(std::cout, source.displayName() + " (" + std::string(source.linkWord()) + ")");
         }
         if (controller_->sources().empty()) printLine(std::cerr, "No phone was found.");
         finish(0);
@@ -128,7 +128,9 @@ void RecordSession::startRecordingRun() {
     });
 
     printMessage();
-    registry_.registerController(controller_, true);
+    // A phone given by its address is the only one: no looking for others on the network.
+    registry_.registerController(controller_, !options_.address);
+    if (options_.address) controller_->connectToAddress(*Quillfen::parseCameraAddress(*options_.address));
     if (options_.source) restrictToNamedSource();
     waitTimer_.start(std::chrono::milliseconds(static_cast<long long>(options_.waitSeconds * 1000)));
 }

@@ -50,6 +50,22 @@ std::variant<SocketAddress, NetworkError> serviceAddress(const ServiceEndpoint& 
                                        ".");
 }
 
+// A host name the user typed, looked up by the system's resolver (hosts file, DNS, mDNS as
+// the system is set up); the first address it offers is used.
+std::variant<SocketAddress, NetworkError> namedAddress(const HostPortEndpoint& host) {
+    addrinfo hints{};
+    hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.host.c_str(), std::to_string(host.port).c_str(), &hints, &found) != 0 || found == nullptr)
+        return networkErrorWithDescription("No address was found for \u201C" + host.host + "\u201D.");
+    SocketAddress address;
+    std::memcpy(&address.storage, found->ai_addr, found->ai_addrlen);
+    address.length = found->ai_addrlen;
+    ::freeaddrinfo(found);
+    return address;
+}
+
 }  // namespace
 
 std::variant<SocketAddress, NetworkError> socketAddressFor(const NetworkEndpoint& endpoint,
@@ -58,7 +74,7 @@ std::variant<SocketAddress, NetworkError> socketAddressFor(const NetworkEndpoint
     const auto& host = std::get<HostPortEndpoint>(endpoint);
     const unsigned scope = requiredInterface ? interfaceIndexOf(*requiredInterface) : 0;
     if (auto address = numericAddress(host.host, host.port, scope)) return *address;
-    return networkErrorWithDescription("\u201C" + host.host + "\u201D is not a numeric IP address.");
+    return namedAddress(host);
 }
 
 std::optional<NetworkError> pinSocketToInterface(int socketDescriptor, int family,

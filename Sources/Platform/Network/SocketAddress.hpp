@@ -22,7 +22,8 @@ struct SocketAddress {
 
 // The address to connect to for `endpoint`. A service endpoint leads to the address the
 // browser resolved on `requiredInterface` (or its first one without a required interface);
-// a host endpoint must hold a numeric address, so no name lookup ever leaves the machine.
+// a host endpoint's numeric address is used as it is, and a host name is looked up by the
+// system's resolver (on the connection's own thread: the lookup may take a while).
 std::variant<SocketAddress, NetworkError> socketAddressFor(const NetworkEndpoint& endpoint,
                                                            const std::optional<NetworkInterface>& requiredInterface);
 

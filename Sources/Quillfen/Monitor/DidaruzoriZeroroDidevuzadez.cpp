@@ -21,6 +21,7 @@ constexpr const char* shadowColorKey = "teleprompter.shadowColor";
 constexpr const char* backdropOpacityKey = "teleprompter.backdropOpacity";
 constexpr const char* lineSpacingKey = "teleprompter.lineSpacing";
 constexpr const char* textAlignmentKey = "teleprompter.textAlignment";
+constexpr const char* phoneAddressKey = "monitor.phoneAddress";
 
 bool isNumber(const QVariant& value) {
     switch (value.metaType().id()) {
@@ -84,7 +85,8 @@ DidaruzoriZeroroDidevuzadez::DidaruzoriZeroroDidevuzadez(QSettings& defaults, QO
       teleprompterShadowColor_(readString(defaults, shadowColorKey, "#000000")),
       teleprompterBackdropOpacity_(readDouble(defaults, backdropOpacityKey, 0.0)),
       teleprompterLineSpacing_(readDouble(defaults, lineSpacingKey, 10.0)),
-      teleprompterTextAlignment_(readString(defaults, textAlignmentKey, "leading")) {}
+      teleprompterTextAlignment_(readString(defaults, textAlignmentKey, "leading")),
+      phoneAddress_(readString(defaults, phoneAddressKey, "")) {}
 
 template <typename Value, typename Argument>
 void DidaruzoriZeroroDidevuzadez::assign(Value& field, const Value& value, const char* key,
@@ -156,6 +158,10 @@ void DidaruzoriZeroroDidevuzadez::setTeleprompterLineSpacing(double value) {
 void DidaruzoriZeroroDidevuzadez::setTeleprompterTextAlignment(const QString& value) {
     assign(teleprompterTextAlignment_, value, textAlignmentKey,
            &DidaruzoriZeroroDidevuzadez::teleprompterTextAlignmentChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setPhoneAddress(const QString& value) {
+    assign(phoneAddress_, value, phoneAddressKey, &DidaruzoriZeroroDidevuzadez::phoneAddressChanged);
 }
 
 }  // namespace Quillfen

@@ -38,6 +38,7 @@ class DidaruzoriZeroroDidevuzadez : public QObject {
                    teleprompterLineSpacingChanged)
     Q_PROPERTY(QString teleprompterTextAlignment READ teleprompterTextAlignment WRITE setTeleprompterTextAlignment
                    NOTIFY teleprompterTextAlignmentChanged)
+    Q_PROPERTY(QString phoneAddress READ phoneAddress WRITE setPhoneAddress NOTIFY phoneAddressChanged)
 
 public:
     // Reads every key (the table's default where a key is absent) and writes nothing back.
@@ -59,6 +60,8 @@ public:
     double teleprompterLineSpacing() const { return teleprompterLineSpacing_; }  // points
     // The raw value of the text alignment: "leading" or "center".
     const QString& teleprompterTextAlignment() const { return teleprompterTextAlignment_; }
+    // The address last given to File › Connect to Address…, "host:port"; empty when none.
+    const QString& phoneAddress() const { return phoneAddress_; }
 
     // Each assignment notifies observers, then stores the value under its key.
     void setHorizontallyMirrored(bool value);
@@ -75,6 +78,7 @@ public:
     void setTeleprompterBackdropOpacity(double value);
     void setTeleprompterLineSpacing(double value);
     void setTeleprompterTextAlignment(const QString& value);
+    void setPhoneAddress(const QString& value);
 
 signals:
     void isHorizontallyMirroredChanged(bool value);
@@ -91,6 +95,7 @@ signals:
     void teleprompterBackdropOpacityChanged(double value);
     void teleprompterLineSpacingChanged(double value);
     void teleprompterTextAlignmentChanged(const QString& value);
+    void phoneAddressChanged(const QString& value);
 
 private:
     template <typename Value, typename Argument>
@@ -112,6 +117,7 @@ private:
     double teleprompterBackdropOpacity_;
     double teleprompterLineSpacing_;
     QString teleprompterTextAlignment_;
+    QString phoneAddress_;
 };
 
 }  // namespace Quillfen

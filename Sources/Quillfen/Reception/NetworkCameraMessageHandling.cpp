@@ -43,6 +43,7 @@ void NetworkCameraReceiver::handle(const Message& message) {
         case MessageType::hello:
             streamInfo_ = decode<UmberlinWire::Hello>(message.payload);
             if (onStreamInfoChanged) onStreamInfoChanged(*streamInfo_);
+            nameAddressServiceByHello();
             // Queued behind the current work, so the phone hears it after this batch.
             sendCameraControlCommand(UmberlinWire::CameraControlCommand{.requestStatus = true});
             break;

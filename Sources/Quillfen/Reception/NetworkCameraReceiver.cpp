@@ -1,5 +1,6 @@
 #include "Reception/NetworkCameraReceiver.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "Log/DiagnosticLog.hpp"
 #include "Network/AvahiServiceBrowser.hpp"
 #include "Network/TcpConnection.hpp"
+#include "Reception/CameraAddress.hpp"
 #include "Session/PlatformWords.hpp"
 #include "UmberlinWire/WireShownText.hpp"
 
@@ -79,6 +81,16 @@ void NetworkCameraReceiver::connect(NetworkCameraService service) {
     enqueue([service = std::move(service)](NetworkCameraReceiver& self) { self.connectOnQueue(service); });
 }
 
+void NetworkCameraReceiver::addAddressService(UmberlinPlatform::HostPortEndpoint address) {
+    enqueue([service = addressCameraService(address)](NetworkCameraReceiver& self) {
+        const bool listed = std::any_of(self.addressServices_.begin(), self.addressServices_.end(),
+                                        [&](const NetworkCameraService& entry) { return entry.id == service.id; });
+        if (listed) return;
+        self.addressServices_.push_back(service);
+        self.publishAllServices();
+    });
+}
+
 void NetworkCameraReceiver::disconnect() {
     enqueue([](NetworkCameraReceiver& self) { self.disconnectOnQueue(true); });
 }
@@ -143,12 +155,32 @@ void NetworkCameraReceiver::handleBrowserState(const BrowserState& browserState)
 }
 
 void NetworkCameraReceiver::publishServices(const std::vector<UmberlinPlatform::BrowseResult>& results) {
-    const auto services = networkCameraServices(results);
-    for (const auto& service : services) {
+    discoveredServices_ = networkCameraServices(results);
+    for (const auto& service : discoveredServices_) {
         logLine("[Umberlin stream] Discovered " + shownPhoneText(service.name) + " over " +
                 std::string(transportWord(service.transport)) + " (" + service.interface.name + ")");
     }
-    if (onServicesChanged) onServicesChanged(services);
+    publishAllServices();
+}
+
+void NetworkCameraReceiver::publishAllServices() {
+    if (onServicesChanged) onServicesChanged(withAddressServices(discoveredServices_, addressServices_));
+}
+
+// A phone added by address is listed under its address until it says its name.
+void NetworkCameraReceiver::nameAddressServiceByHello() {
+    if (!connectedAddressServiceID_ || !streamInfo_ || streamInfo_->deviceName.empty()) return;
+    for (NetworkCameraService& service : addressServices_) {
+        if (service.id != *connectedAddressServiceID_ || service.name == streamInfo_->deviceName) continue;
+        service.name = streamInfo_->deviceName;
+        publishAllServices();
+    }
+}
+
+std::string NetworkCameraReceiver::connectionFailureSentence(const NetworkCameraService& service,
+                                                             const std::string& reason) const {
+    if (service.transport != NetworkCameraService::Transport::address) return reason;
+    return noPhoneAnsweredSentence(service, reason);
 }
 
 // MARK: Connection
@@ -162,8 +194,12 @@ void NetworkCameraReceiver::connectOnQueue(const NetworkCameraService& service) 
     sendSequenceNumber_ = 0;
     setState(State::connecting(service.name));
 
-    connection_ = makeConnection_(service.endpoint,
-                                  NetworkParameters{.includePeerToPeer = true, .requiredInterface = service.interface});
+    const bool byAddress = service.transport == NetworkCameraService::Transport::address;
+    if (byAddress) connectedAddressServiceID_ = service.id;
+    connection_ = makeConnection_(
+        service.endpoint,
+        NetworkParameters{.includePeerToPeer = true,
+                          .requiredInterface = byAddress ? std::nullopt : std::optional(service.interface)});
     connection_->setStateHandler([weakSelf = weak_from_this(), weakConnection = std::weak_ptr(connection_),
                                   service](const ConnectionState& connectionState) {
         const auto self = weakSelf.lock();
@@ -191,7 +227,10 @@ void NetworkCameraReceiver::scheduleConnectionTimeout(const NetworkCameraService
 
 void NetworkCameraReceiver::handleConnectionTimeout(const NetworkCameraService& service) {
     if (state_.kind() != State::Kind::connecting) return;
-    const std::string message(platformWords().connectionTimedOut);
+    // The sentence about blocked local network access is for a phone that discovery found.
+    const std::string message = service.transport == NetworkCameraService::Transport::address
+                                    ? noPhoneAnsweredSentence(service, "")
+                                    : std::string(platformWords().connectionTimedOut);
     logLine("[Umberlin stream] Connection to " + shownPhoneText(service.name) + " timed out: " + message);
     setState(State::failed(message));
     disconnectOnQueue(false);
@@ -211,14 +250,16 @@ void NetworkCameraReceiver::handleConnectionState(const ConnectionState& connect
         case ConnectionState::Kind::waiting: {
             // The connection stays: it may still become ready.
             cancelConnectionTimeout();
-            const auto description = connectionFailureDescription(connectionState.error);
+            const auto description =
+                connectionFailureSentence(service, connectionFailureDescription(connectionState.error));
             logLine("[Umberlin stream] Connection to " + shownPhoneText(service.name) + " is waiting: " + description);
             setState(State::failed(description));
             break;
         }
         case ConnectionState::Kind::failed: {
             cancelConnectionTimeout();
-            setState(State::failed(connectionFailureDescription(connectionState.error)));
+            setState(
+                State::failed(connectionFailureSentence(service, connectionFailureDescription(connectionState.error))));
             disconnectOnQueue(false);
             break;
         }
@@ -226,7 +267,8 @@ void NetworkCameraReceiver::handleConnectionState(const ConnectionState& connect
             cancelConnectionTimeout();
             const auto path = connection_->currentPath();
             logLine("[Umberlin stream] Connected to " + shownPhoneText(service.name) + " over " +
-                    std::string(transportWord(service.transport)) + " (" + service.interface.name +
+                    std::string(transportWord(service.transport)) + " (" +
+                    (service.interface.name.empty() ? std::string("any interface") : service.interface.name) +
                     "): " + (path ? path->debugDescription : "path unavailable"));
             setState(State::connected(service.name));
             if (!isReceiving_) receiveNext();
@@ -289,6 +331,7 @@ void NetworkCameraReceiver::disconnectOnQueue(bool updateState) {
     }
     isReceiving_ = false;
     pendingCommandSends_ = 0;
+    connectedAddressServiceID_.reset();
     resetStreamState();
     if (updateState) setState(browser_ ? State::browsing() : State::idle());
 }

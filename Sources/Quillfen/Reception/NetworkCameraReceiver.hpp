@@ -105,6 +105,9 @@ public:
     void startBrowsing();
     void refreshBrowsing();
     void connect(NetworkCameraService service);
+    // Lists a phone reached by its address with the discovered ones (once; adding it again
+    // changes nothing). It is named by its hello once connected.
+    void addAddressService(UmberlinPlatform::HostPortEndpoint address);
     void disconnect();
     void sendCameraControlCommand(UmberlinWire::CameraControlCommand command);
 
@@ -120,6 +123,9 @@ private:
     void refreshBrowsingOnQueue();
     void handleBrowserState(const UmberlinPlatform::BrowserState& browserState);
     void publishServices(const std::vector<UmberlinPlatform::BrowseResult>& results);
+    void publishAllServices();
+    void nameAddressServiceByHello();
+    std::string connectionFailureSentence(const NetworkCameraService& service, const std::string& reason) const;
     void connectOnQueue(const NetworkCameraService& service);
     void scheduleConnectionTimeout(const NetworkCameraService& service);
     void handleConnectionTimeout(const NetworkCameraService& service);
@@ -153,6 +159,10 @@ private:
     ConnectionRef connection_;
     UmberlinPlatform::WorkItemHandle connectionTimeoutWorkItem_;
     UmberlinWire::UmberlinWireStreamParser parser_;
+    std::vector<NetworkCameraService> discoveredServices_;
+    std::vector<NetworkCameraService> addressServices_;
+    // The id of the phone added by address that the current connection goes to, if it does.
+    std::optional<std::string> connectedAddressServiceID_;
 
     // Per-connection stream state.
     std::optional<UmberlinWire::Hello> streamInfo_;

@@ -35,7 +35,15 @@ bool listsBefore(const NetworkCameraService& a, const NetworkCameraService& b) {
 }  // namespace
 
 std::string_view transportWord(NetworkCameraService::Transport transport) {
-    return transport == NetworkCameraService::Transport::wired ? "USB" : "Wi-Fi";
+    switch (transport) {
+        case NetworkCameraService::Transport::wired:
+            return "USB";
+        case NetworkCameraService::Transport::wireless:
+            return "Wi-Fi";
+        case NetworkCameraService::Transport::address:
+            return "IP";
+    }
+    return "Wi-Fi";
 }
 
 std::vector<NetworkCameraService> networkCameraServices(const std::vector<UmberlinPlatform::BrowseResult>& results) {

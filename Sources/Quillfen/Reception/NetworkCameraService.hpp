@@ -12,7 +12,9 @@
 namespace Quillfen {
 
 struct NetworkCameraService {
-    enum class Transport { wired, wireless };
+    // `address`: a phone the user added by its address (Reception/CameraAddress.hpp),
+    // reached over whatever route the system picks.
+    enum class Transport { wired, wireless, address };
 
     // "camera:" + name + "." + domain + ":" + interface name; unique per phone and interface.
     std::string id;
@@ -22,14 +24,15 @@ struct NetworkCameraService {
     std::string name;
     // Used unchanged to connect.
     UmberlinPlatform::NetworkEndpoint endpoint;
-    // The connection is pinned to this interface.
+    // The connection is pinned to this interface; none (an empty name) for a phone added by address.
     UmberlinPlatform::NetworkInterface interface;
     Transport transport;
 
     friend bool operator==(const NetworkCameraService&, const NetworkCameraService&) = default;
 };
 
-// "USB" for wired, "Wi-Fi" for wireless, as diagnostics print them.
+// "USB" for wired, "Wi-Fi" for wireless, "IP" for a phone added by address, as diagnostics
+// and status sentences print them.
 std::string_view transportWord(NetworkCameraService::Transport transport);
 
 // The phones in a complete browse result set: one entry per phone and qualifying

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "Reception/CameraAddress.hpp"
 #include "Session/CameraExposurePresets.hpp"
 #include "Session/PlatformWords.hpp"
 #include "UmberlinWire/WireShownText.hpp"
@@ -18,13 +20,16 @@ using UmberlinWire::shownPhoneText;
 
 namespace {
 
-std::string_view transportWordFor(CaptureSource::Kind kind) {
-    return kind == CaptureSource::Kind::wiredCamera ? "USB" : "Wi-Fi";
-}
-
 CaptureSource::Kind sourceKind(NetworkCameraService::Transport transport) {
-    return transport == NetworkCameraService::Transport::wired ? CaptureSource::Kind::wiredCamera
-                                                               : CaptureSource::Kind::wirelessCamera;
+    switch (transport) {
+        case NetworkCameraService::Transport::wired:
+            return CaptureSource::Kind::wiredCamera;
+        case NetworkCameraService::Transport::address:
+            return CaptureSource::Kind::addressedCamera;
+        case NetworkCameraService::Transport::wireless:
+            break;
+    }
+    return CaptureSource::Kind::wirelessCamera;
 }
 
 // Raises to the minimum first, then lowers to the maximum: with bounds the wrong way round,
@@ -77,6 +82,7 @@ void CaptureSessionController::configureStreamReceiver() {
             [services](CaptureSessionController& self) {
                 self.streamServices_ = services;
                 self.rebuildSources();
+                self.selectPendingAddressSource();
             },
             false);
     };
@@ -380,6 +386,35 @@ void CaptureSessionController::refreshSources() {
     streamReceiver_->connect(chosen);
 }
 
+void CaptureSessionController::addAddressSource(const UmberlinPlatform::HostPortEndpoint& address) {
+    streamReceiver_->addAddressService(address);
+}
+
+void CaptureSessionController::connectToAddress(const UmberlinPlatform::HostPortEndpoint& address) {
+    const std::string id = addressCameraService(address).id;
+    if (const NetworkCameraService* service = findService(id); service && selectedSourceID_ == id) {
+        // Asked again for the phone already chosen: one that is live stays as it is, any other
+        // is tried once more.
+        selectionWasUserInitiated_ = true;
+        if (isRunning_) return;
+        const NetworkCameraService chosen = *service;
+        streamReceiver_->connect(chosen);
+        return;
+    }
+    pendingAddressSourceID_ = id;
+    if (findService(id)) return selectPendingAddressSource();
+    streamReceiver_->addAddressService(address);
+}
+
+void CaptureSessionController::selectPendingAddressSource() {
+    if (!pendingAddressSourceID_ || !findService(*pendingAddressSourceID_)) return;
+    const std::string id = *std::exchange(pendingAddressSourceID_, std::nullopt);
+    if (selectedSourceID_ == id)
+        selectionWasUserInitiated_ = true;  // the automatic choice already took it
+    else
+        selectSource(id, true);
+}
+
 void CaptureSessionController::applicationDidBecomeActive() {
     if (localNetworkAccessDenied_ || sources_.empty()) refreshSources();
 }
@@ -401,7 +436,8 @@ std::optional<CaptureSource::Kind> CaptureSessionController::selectedSourceKind(
 }
 
 std::string CaptureSessionController::transportWord() const {
-    return std::string(transportWordFor(selectedSourceKind().value_or(CaptureSource::Kind::wirelessCamera)));
+    const CaptureSource::Kind kind = selectedSourceKind().value_or(CaptureSource::Kind::wirelessCamera);
+    return std::string(CaptureSource{.id = {}, .claimID = {}, .name = {}, .kind = kind}.linkWord());
 }
 
 std::string CaptureSessionController::statusModeLabel() const {

@@ -104,6 +104,12 @@ public:
     void selectSource(const std::string& id, bool userInitiated);
     void refreshSources();
     void applicationDidBecomeActive();
+    // Lists the phone at `address` beside the discovered ones, for the automatic choice.
+    void addAddressSource(const UmberlinPlatform::HostPortEndpoint& address);
+    // Lists the phone at `address` and selects it as the user's choice (unless another
+    // window has it); asked again for the selected one while it is not live, connects to it
+    // once more.
+    void connectToAddress(const UmberlinPlatform::HostPortEndpoint& address);
     bool isSourceAvailable(const std::string& id) const;
     std::optional<std::string> sourceClaimID(const std::string& id) const;
     void startRecording(const std::filesystem::path& to, int rotationAngleDegrees);
@@ -183,6 +189,7 @@ private:
     void followRecordingSpace(const NetworkVideoRecorder::State& state);
     void handleRecordingSpace(const RecordingSpace& space);
     const NetworkCameraService* findService(const std::string& id) const;
+    void selectPendingAddressSource();
     std::string transportWord() const;
 
     // Shows `changedState` at once and sends `command`, when a status exists.
@@ -233,6 +240,8 @@ private:
 
     std::vector<NetworkCameraService> streamServices_;
     bool selectionWasUserInitiated_ = false;
+    // A phone the user asked for by address, selected as soon as the receiver lists it.
+    std::optional<std::string> pendingAddressSourceID_;
     std::optional<std::string> streamDescription_;
     std::optional<UmberlinWire::DeviceAttitude> levelReferenceAttitude_;
 };

@@ -30,6 +30,10 @@ void CaptureSessionRegistry::registerController(const std::shared_ptr<CaptureSes
         connect(observed, &CaptureSessionController::selectedSourceIDChanged, this,
                 [this, observed] { updateSelectedSource(observed->selectedSourceID(), *observed); }),
         connect(observed, &CaptureSessionController::recordingStateChanged, this, &CaptureSessionRegistry::changed),
+        // A phone added by address takes the claim of the same phone once discovery finds it:
+        // the claim follows, so no other window can take that phone by its other entry.
+        connect(observed, &CaptureSessionController::sourcesChanged, this,
+                [this, observed] { followClaim(*observed); }),
     };
     updateSelectedSource(controller->selectedSourceID(), *controller);
 
@@ -48,6 +52,22 @@ void CaptureSessionRegistry::updateSelectedSource(const std::optional<std::strin
         selectedSourceClaims_.erase(key);
     refreshAvailability(key);
     emit changed();
+}
+
+void CaptureSessionRegistry::followClaim(CaptureSessionController& controller) {
+    const Key key = &controller;
+    const auto sourceID = controller.selectedSourceID();
+    if (!sourceID || closingSessions_.contains(key)) return;
+    const auto recorded = selectedSourceClaims_.find(key);
+    const auto claim = controller.sourceClaimID(*sourceID);
+    if (recorded == selectedSourceClaims_.end() || !claim || recorded->second == *claim) return;
+    if (!isSourceAvailable(*claim, controller)) {
+        // The phone this window reached by address turns out to be another window's: it lets go.
+        controller.endSelection();
+        controller.rebuildSources();
+        return;
+    }
+    updateSelectedSource(sourceID, controller);
 }
 
 bool CaptureSessionRegistry::isSourceAvailable(const std::string& claimID,

@@ -50,6 +50,9 @@ private:
     using Key = const CaptureSessionController*;
 
     void updateSelectedSource(const std::optional<std::string>& sourceID, const CaptureSessionController& controller);
+    // Records the window's new claim when its selected source's claim changed with its source
+    // list; when another window holds that claim already, this window gives the phone up.
+    void followClaim(CaptureSessionController& controller);
     void refreshAvailability(Key excluding);
     void remove(Key key);
 

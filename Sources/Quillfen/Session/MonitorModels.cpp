@@ -7,8 +7,27 @@
 namespace Quillfen {
 
 std::string CaptureSource::displayName() const {
-    return UmberlinWire::shownPhoneText(name) +
-           (kind == Kind::wiredCamera ? " \u2014 wired camera" : " \u2014 wireless camera");
+    switch (kind) {
+        case Kind::wiredCamera:
+            return UmberlinWire::shownPhoneText(name) + " \u2014 wired camera";
+        case Kind::addressedCamera:
+            return UmberlinWire::shownPhoneText(name) + " \u2014 network camera";
+        case Kind::wirelessCamera:
+            break;
+    }
+    return UmberlinWire::shownPhoneText(name) + " \u2014 wireless camera";
+}
+
+std::string_view CaptureSource::linkWord() const {
+    switch (kind) {
+        case Kind::wiredCamera:
+            return "USB";
+        case Kind::addressedCamera:
+            return "IP";
+        case Kind::wirelessCamera:
+            break;
+    }
+    return "Wi-Fi";
 }
 
 std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue) {

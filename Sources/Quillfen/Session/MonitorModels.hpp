@@ -6,22 +6,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "UmberlinWire/WireProtocol.hpp"
 
 namespace Quillfen {
 
-// The window's view of one discovered phone on one network interface.
+// The window's view of one discovered phone on one network interface, or of a phone the
+// user added by its address.
 struct CaptureSource {
-    enum class Kind { wiredCamera, wirelessCamera };
+    enum class Kind { wiredCamera, wirelessCamera, addressedCamera };
 
     std::string id;       // one per phone and network interface
     std::string claimID;  // one per phone
     std::string name;
     Kind kind;
 
-    // "<name> — wired camera" or "<name> — wireless camera".
+    // "<name> — wired camera", "<name> — wireless camera" or "<name> — network camera".
     std::string displayName() const;
+    // The link as status sentences name it: "USB", "Wi-Fi" or "IP".
+    std::string_view linkWord() const;
 
     friend bool operator==(const CaptureSource&, const CaptureSource&) = default;
 };

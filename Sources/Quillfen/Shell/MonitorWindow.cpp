@@ -21,6 +21,10 @@ void MonitorWindow::addMenus() {
     const QuillfenApp::Commands& commands = application_.commands();
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(commands.newWindow);
+    // For networks where phones are not found on their own (DNS-SD blocked).
+    QAction* connectToAddress =
+        file->addAction(QStringLiteral("Connect to Address\u2026"), root_, &RazozoroviRidoraRezi::askForPhoneAddress);
+    connectToAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     QAction* closeWindow = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
     closeWindow->setShortcut(QKeySequence::Close);
     file->addSeparator();

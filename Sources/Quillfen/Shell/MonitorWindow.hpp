@@ -1,6 +1,7 @@
 #pragma once
 // One monitor window: the window root as its content, and the application's menus
-// (File: New Window, Close Window, Quit; Edit: Preferences; Help: the user manual).
+// (File: New Window, Connect to Address, Close Window, Quit; Edit: Preferences; Help: the
+// user manual).
 
 #include <QMainWindow>
 

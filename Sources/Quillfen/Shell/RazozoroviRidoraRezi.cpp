@@ -1,11 +1,14 @@
 #include "Shell/RazozoroviRidoraRezi.hpp"
 
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "Monitor/ContentView.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
 #include "Monitor/NetworkVideoRenderer.hpp"
+#include "Reception/CameraAddress.hpp"
 #include "Shell/QtRecordingFolderPicker.hpp"
 #include "Shell/RuveravereVazavuDivoduRave.hpp"
 
@@ -45,6 +48,26 @@ void RazozoroviRidoraRezi::showEvent(QShowEvent* event) {
     if (isRegistered_ || isClosed_) return;
     isRegistered_ = true;
     sessionRegistry_.registerController(controller_, true);
+    // The phone last reached by address is offered again, after any phone discovery finds.
+    if (const auto address = parseCameraAddress(preferences_->phoneAddress().toStdString()))
+        controller_->addAddressSource(*address);
+}
+
+void RazozoroviRidoraRezi::askForPhoneAddress() {
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QString::fromUtf8(connectToAddressTitle));
+    dialog.setLabelText(QStringLiteral("The phone's address and port, as Umberlin Capture shows them:"));
+    dialog.setTextValue(preferences_->phoneAddress());
+    dialog.setOkButtonText(QStringLiteral("Connect"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    const auto address = parseCameraAddress(dialog.textValue().toStdString());
+    if (!address) {
+        QMessageBox::warning(this, QString::fromUtf8(connectToAddressTitle),
+                             QString::fromUtf8(cameraAddressFormatSentence));
+        return;
+    }
+    preferences_->setPhoneAddress(QString::fromStdString(cameraAddressText(*address)));
+    controller_->connectToAddress(*address);
 }
 
 void RazozoroviRidoraRezi::windowWillClose() {

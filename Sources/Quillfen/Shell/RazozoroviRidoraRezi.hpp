@@ -18,6 +18,8 @@ class RazozoroviRidoraRezi : public QWidget {
     Q_OBJECT
 
 public:
+    static constexpr const char* connectToAddressTitle = "Connect to Address";
+
     RazozoroviRidoraRezi(const MonitorWindowServices& services, QWidget* parent = nullptr);
     ~RazozoroviRidoraRezi() override;
 
@@ -28,6 +30,10 @@ public:
     // The window is closing: its phone is freed at once for the other windows, and a movie
     // being written is finalised before the session goes away. Nothing the second time.
     void windowWillClose();
+
+    // Asks for a phone's address and connects the window to that phone; the address is
+    // remembered with the window's preferences.
+    void askForPhoneAddress();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -71,6 +71,7 @@ TEST_F(WindowPreferencesTest, EveryAssignmentNotifiesAndIsStoredUnderItsKeyAsGiv
     preferences.setTeleprompterBackdropOpacity(0.6);
     preferences.setTeleprompterLineSpacing(18);
     preferences.setTeleprompterTextAlignment("center");
+    preferences.setPhoneAddress("[fe80::1%wlan0]:47810");
     EXPECT_EQ(gridChanges.count(), 2);
     ASSERT_EQ(colorChanges.count(), 1);
     EXPECT_EQ(colorChanges.front().front().toString(), "not a colour");
@@ -91,6 +92,7 @@ TEST_F(WindowPreferencesTest, EveryAssignmentNotifiesAndIsStoredUnderItsKeyAsGiv
     EXPECT_EQ(reopened->value("teleprompter.backdropOpacity").toDouble(), 0.6);
     EXPECT_EQ(reopened->value("teleprompter.lineSpacing").toDouble(), 18);
     EXPECT_EQ(reopened->value("teleprompter.textAlignment").toString(), "center");
+    EXPECT_EQ(reopened->value("monitor.phoneAddress").toString(), "[fe80::1%wlan0]:47810");
 
     DidaruzoriZeroroDidevuzadez nextLaunch(*reopened);
     EXPECT_TRUE(nextLaunch.isVerticallyMirrored());

@@ -78,6 +78,54 @@ TEST_F(CaptureSessionRegistryTest, OnePhoneOnTwoInterfacesIsOneClaim) {
     EXPECT_FALSE(second.controller->isSourceAvailable("camera:Studio.local:anri0"));
 }
 
+// A phone added by address that discovery finds at the same address is one phone: whichever
+// window takes it first, by either entry, the other cannot keep it by the other.
+TEST_F(CaptureSessionRegistryTest, APhoneAddedByAddressAndDiscoveredIsOneClaim) {
+    const UmberlinPlatform::HostPortEndpoint address{"10.77.0.2", 47810};
+    const auto discoverStudio = [&](Window& window) {
+        UmberlinPlatform::ServiceEndpoint studio = serviceEndpoint("Studio");
+        studio.addresses = {{wifiInterface().index, "10.77.0.2", 47810}};
+        window.receiver.browsers.latest().reportResults({{studio, {wifiInterface()}}});
+        settle();
+    };
+    for (const bool discoveredFirst : {true, false}) {
+        SCOPED_TRACE(discoveredFirst ? "discovered first" : "by address first");
+        Window& discovering = openRegisteredWindow();
+        Window& addressing = openRegisteredWindow();
+        if (discoveredFirst) {
+            discoverStudio(discovering);
+            // Taken by address before this window's own discovery shows whose phone it is.
+            addressing.controller->connectToAddress(address);
+            settle();
+            discoverStudio(addressing);
+            EXPECT_FALSE(addressing.controller->selectedSourceID());
+            EXPECT_EQ(addressing.controller->message(), allTaken);
+            addressing.controller->connectToAddress(address);
+            settle();
+            EXPECT_EQ(addressing.controller->message(), "That phone is already in use by another Rezuvidodo window.");
+            EXPECT_EQ(discovering.controller->selectedSourceID(), "camera:Studio.local:wlan0");
+        } else {
+            addressing.controller->connectToAddress(address);
+            settle();
+            goLive(addressing);  // its hello names the phone in the list
+            discoverStudio(addressing);
+            discoverStudio(discovering);
+            EXPECT_FALSE(discovering.controller->selectedSourceID());
+            EXPECT_EQ(discovering.controller->message(), allTaken);
+            EXPECT_EQ(addressing.controller->selectedSourceID(), "address:10.77.0.2:47810");
+            EXPECT_EQ(addressing.controller->message(),
+                      "Live over IP \u00B7 Studio iPhone \u00B7 64\u00D748 \u00B7 30 fps");
+        }
+        // One entry for the phone in the window that added it, with the discovered phone's claim.
+        ASSERT_EQ(addressing.controller->sources().size(), 1u);
+        EXPECT_EQ(addressing.controller->sources()[0].claimID, "camera:Studio.local");
+        EXPECT_EQ(addressing.controller->sources()[0].name, discoveredFirst ? "10.77.0.2:47810" : "Studio iPhone");
+        registry.unregisterController(discovering.controller);
+        registry.unregisterController(addressing.controller);
+        settle();
+    }
+}
+
 TEST_F(CaptureSessionRegistryTest, ThreeWindowsTwoPhones) {
     const std::vector<std::pair<std::string, std::vector<UmberlinPlatform::NetworkInterface>>> phones{
         {"Phone 10", {wifiInterface()}}, {"Phone 2", {wifiInterface()}}};

@@ -11,7 +11,12 @@
 #      and the down arrow moves the text 72 points up;
 #   5. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
 #   6. M mirrors the picture;
-#   7. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it.
+#   7. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it;
+#   8. started again, it reaches a phone that does not advertise itself through File › Connect
+#      to Address… (Ctrl+L);
+#   9. a second launch opens its window in the running application (which offers it no phone:
+#      the only one is taken) and ends;
+#  10. a launch while the application is stopped (SIGSTOP) starts on its own after a time-out.
 # Each step's screenshot is kept in SCREENSHOT-FOLDER.
 set -euo pipefail
 app=$1
@@ -62,17 +67,41 @@ expect_picture() {
   cat "$workdir/markers.out"
 }
 
+# Starts the application as $1 (with the rest as its arguments): its log, process id and exit
+# status land in $1.log, $1.pid and $1.status.
+start_app() {
+  local name=$1
+  shift
+  rm -f "$workdir/$name.pid" "$workdir/$name.status"
+  (
+    QT_QPA_PLATFORM=xcb "$app" "$@" >"$workdir/$name.log" 2>&1 &
+    echo $! >"$workdir/$name.pid"
+    status=0
+    wait $! || status=$?
+    echo "$status" >"$workdir/$name.status"
+  ) &
+  wait_for 5 test -s "$workdir/$name.pid" || fail "the application ($name) did not start"
+  pids+=("$(cat "$workdir/$name.pid")")
+}
+# A process stopped by the test is let go on before it is stopped for good.
+resume_all() { kill -CONT "${pids[@]}" 2>/dev/null || true; }
+before_cleanup=resume_all
+
+# The visible monitor windows of process $1.
+windows_of() {
+  local window
+  for window in $(xdotool search --onlyvisible --name '^Umberlin Rezuvidodo$' 2>/dev/null); do
+    [[ $(xdotool getwindowpid "$window" 2>/dev/null) == "$1" ]] && echo "$window"
+  done
+  return 0
+}
+# Succeeds when process $1 shows exactly $2 monitor windows.
+shows_windows() {
+  [[ $(windows_of "$1" | wc -l) == "$2" ]]
+}
+
 start_phone
-# The application's exit status lands in app.status.
-(
-  QT_QPA_PLATFORM=xcb "$app" >"$workdir/app.log" 2>&1 &
-  echo $! >"$workdir/app.pid"
-  status=0
-  wait $! || status=$?
-  echo "$status" >"$workdir/app.status"
-) &
-wait_for 5 test -s "$workdir/app.pid" || fail "the application did not start"
-pids+=("$(cat "$workdir/app.pid")")
+start_app app
 
 wait_for 30 grep -q "client connected" "$workdir/simulator.log" || fail "the application did not connect to the phone"
 expect_picture live upright
@@ -193,4 +222,46 @@ streams=$(ffprobe -v error -show_entries stream=codec_name,codec_tag_string -of 
 duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$movie")
 awk -v d="$duration" 'BEGIN { exit !(d >= 2) }' || fail "$movie lasts only $duration s"
 echo "movie: ${movie##*/}, $duration s"
+
+# 8. A phone that does not advertise itself, reached by its address.
+stop_phone
+: >"$workdir/simulator.log"
+start_phone --no-advertise --port 47810
+wait_for_line "$workdir/simulator.log" "listening on" 20 || fail "the simulator without DNS-SD did not start"
+start_app app
+app_pid=$(cat "$workdir/app.pid")
+wait_for 20 shows_windows "$app_pid" 1 || fail "the application shows no window"
+window=$(windows_of "$app_pid" | head -n 1)
+xdotool windowfocus --sync "$window"
+xdotool key m  # the mirroring of step 6 is remembered: back to upright
+xdotool key ctrl+l
+dialog=$(xdotool search --sync --onlyvisible --name '^Connect to Address$' | head -n 1)
+xdotool windowfocus --sync "$dialog"
+xdotool key ctrl+a
+xdotool type --delay 20 "$UMBERLIN_SANDBOX_PHONE_ADDRESS:47810"
+xdotool key Return
+wait_for_line "$workdir/simulator.log" "client connected" 20 || fail "Connect to Address did not reach the phone"
+expect_picture by-address upright
+connections=$(grep -c "client connected" "$workdir/simulator.log")
+
+# 9. A second launch: one more window in the same process, and the phone stays with the first.
+QT_QPA_PLATFORM=xcb timeout 20 "$app" --new-window >"$workdir/second-launch.log" 2>&1 ||
+  fail "the second launch did not hand its window over"
+wait_for 10 shows_windows "$app_pid" 2 || fail "the running application did not open a second window"
+sleep 3
+[[ $(grep -c "client connected" "$workdir/simulator.log") == "$connections" ]] ||
+  fail "the second window connected to the phone the first one shows"
+
+# 10. With the running application stopped, a launch starts on its own after its wait.
+kill -STOP "$app_pid"
+start_app separate
+separate_pid=$(cat "$workdir/separate.pid")
+wait_for_line "$workdir/separate.log" "did not answer" 20 || fail "the launch did not say why it started on its own"
+wait_for 20 shows_windows "$separate_pid" 1 || fail "the launch beside a stopped application shows no window"
+kill -TERM "$separate_pid"
+wait_for 20 test -s "$workdir/separate.status" || fail "the separate application did not quit"
+kill -CONT "$app_pid"
+kill -TERM "$app_pid"
+wait_for 30 test -s "$workdir/app.status" || fail "the application did not quit"
+[[ $(cat "$workdir/app.status") == 0 ]] || fail "the application exited with $(cat "$workdir/app.status")"
 echo "PASS"

@@ -2,7 +2,8 @@
 # record-sandbox-test.sh RECORDER SIMULATOR — runs inside run-in-sandbox.sh, in the desk
 # namespace. The simulator runs in the phone namespace and is found through DNS-SD on anri0;
 # umberlin-record lists it, records it for a set time and until SIGINT, and refuses a missing
-# folder and an unknown phone with their sentences.
+# folder and an unknown phone with their sentences. A second simulator that does not advertise
+# is recorded by its address, and an address where nothing answers fails with its sentence.
 set -euo pipefail
 recorder=$1
 simulator=$2
@@ -70,4 +71,20 @@ if "$recorder" --source "Nobody's Phone" --folder "$workdir/timed" --wait 4 >"$w
   fail "an unknown phone was accepted"
 fi
 grep -qx "No phone named \"Nobody's Phone\" was found." "$workdir/unknown.err" || fail "no sentence for an unknown phone"
+
+# By address, to a phone that does not advertise itself: a timed recording, then the sentence
+# for an address where nothing answers.
+start_simulator "$workdir/hidden-simulator.out" "Hidden Phone" --no-advertise --port 47811 --size 320x240
+wait_for_line "$workdir/hidden-simulator.out" "listening on" 20 || fail "the simulator without DNS-SD did not start"
+mkdir "$workdir/by-address"
+"$recorder" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS:47811" --folder "$workdir/by-address" --seconds 3 \
+  >"$workdir/by-address.out" 2>"$workdir/by-address.err" || fail "recording by address failed"
+grep -q "^Live over IP" "$workdir/by-address.out" || fail "the phone at its address did not go live"
+check_movie "$(tail -n 1 "$workdir/by-address.out")" 2.5
+if "$recorder" --address "$UMBERLIN_SANDBOX_PHONE_ADDRESS:47899" --folder "$workdir/by-address" --wait 3 \
+  >"$workdir/nobody.out" 2>"$workdir/nobody.err"; then
+  fail "an address where nothing answers was accepted"
+fi
+grep -q "No phone answered at $UMBERLIN_SANDBOX_PHONE_ADDRESS:47899\." "$workdir/nobody.err" ||
+  fail "no sentence for an address where nothing answers"
 echo "PASS"
