@@ -17,12 +17,12 @@ using namespace Media;
 constexpr std::int32_t nanosecondScale = 1'000'000'000;
 
 std::shared_ptr<SampleBuffer> wrapPayload(const Bytes& payload, std::int64_t presentationNanoseconds) {
-    auto block = BlockBuffer::createWithMemoryBlock(payload.size());
+    auto block = BlockBuffer::makeWithMemoryBlock(payload.size());
     block.object->replaceDataBytes(payload, 0);
     const SampleTimingInfo timing{MediaTime::make(1, 30), MediaTime::make(presentationNanoseconds, nanosecondScale),
                                   MediaTime::invalid()};
     const std::size_t size = payload.size();
-    auto buffer = SampleBuffer::createReady(block.object, nullptr, 1, {&timing, 1}, {&size, 1}).object;
+    auto buffer = SampleBuffer::makeReady(block.object, nullptr, 1, {&timing, 1}, {&size, 1}).object;
     auto& attachments = (*buffer->sampleAttachments(true))[0];
     attachments.displayImmediately = true;
     attachments.notSync = true;
@@ -64,15 +64,15 @@ void copyWithNewTiming(benchmark::State& state) {
     const SampleTimingInfo rebased{MediaTime::make(1, 30), MediaTime::make(1'000'000'000, nanosecondScale),
                                    MediaTime::invalid()};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(buffer->createCopyWithNewTiming({&rebased, 1}));
+        benchmark::DoNotOptimize(buffer->makeCopyWithNewTiming({&rebased, 1}));
     }
 }
 
-void createHevcFormatDescription(benchmark::State& state) {
+void makeHevcFormatDescription(benchmark::State& state) {
     const int height = static_cast<int>(state.range(0));
     const UmberlinTools::HevcEncoder encoder({.width = height * 16 / 9, .height = height});
     for (auto _ : state) {
-        benchmark::DoNotOptimize(VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), 4));
+        benchmark::DoNotOptimize(VideoFormatDescription::makeFromHevcParameterSets(encoder.parameterSets(), 4));
     }
 }
 
@@ -81,7 +81,7 @@ BENCHMARK(wrapVideoPayload)->Arg(16'000)->Arg(200'000)->Arg(1'000'000);
 BENCHMARK(allocateAndCopyOnly)->Arg(16'000)->Arg(200'000)->Arg(1'000'000);
 BENCHMARK(copyOnly)->Arg(16'000)->Arg(200'000)->Arg(1'000'000);
 BENCHMARK(copyWithNewTiming);
-BENCHMARK(createHevcFormatDescription)->Arg(1080)->Arg(2160)->Unit(benchmark::kMicrosecond);
+BENCHMARK(makeHevcFormatDescription)->Arg(1080)->Arg(2160)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

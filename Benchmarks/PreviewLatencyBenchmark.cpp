@@ -59,7 +59,7 @@ void measure(const std::string& size, int seconds, bool openGl) {
     const int port = phone.waitForPort();
 
     Run run;
-    auto renderer = Quillfen::Monitor::NetworkVideoRenderer::create();
+    auto renderer = Quillfen::Monitor::NetworkVideoRenderer::make();
     Quillfen::Monitor::NetworkPreviewView view(renderer, nullptr,
                                                openGl ? Quillfen::Monitor::NetworkPreviewView::Drawing::automatic
                                                       : Quillfen::Monitor::NetworkPreviewView::Drawing::cpu);

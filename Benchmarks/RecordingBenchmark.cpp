@@ -48,7 +48,7 @@ Stream encodeOneSecond() {
     UmberlinTools::HevcEncoder encoder(
         {.width = 3840, .height = 2160, .framesPerSecond = 30, .keyFrameInterval = 30, .bitRate = 50'000'000});
     Stream stream;
-    stream.format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(), 4).object;
+    stream.format = Media::VideoFormatDescription::makeFromHevcParameterSets(encoder.parameterSets(), 4).object;
     for (int frame = 0; frame < 30; ++frame) {
         auto& picture = encoder.nextPicture();
         for (int row = 0; row < picture.height; ++row) {
@@ -74,12 +74,12 @@ Media::SampleBufferRef makeBuffer(const std::vector<std::uint8_t>& bytes,
                                   std::shared_ptr<const Media::FormatDescription> format, std::int64_t count,
                                   std::size_t sampleSize, Media::MediaTime duration,
                                   std::int64_t presentationNanoseconds, std::optional<bool> notSync) {
-    auto block = Media::BlockBuffer::createWithMemoryBlock(bytes.size()).object;
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(bytes.size()).object;
     block->replaceDataBytes(bytes, 0);
     const Media::SampleTimingInfo timing{duration, Media::MediaTime::make(presentationNanoseconds, 1'000'000'000),
                                          Media::MediaTime::invalid()};
     auto buffer =
-        Media::SampleBuffer::createReady(block, format, count, std::span(&timing, 1), std::span(&sampleSize, 1)).object;
+        Media::SampleBuffer::makeReady(block, format, count, std::span(&timing, 1), std::span(&sampleSize, 1)).object;
     if (notSync) {
         buffer->sampleAttachments(true)->front().notSync = notSync;
     }
@@ -97,7 +97,7 @@ std::shared_ptr<const Media::AudioFormatDescription> stereo48k() {
         2,
         16,
         0};
-    return Media::AudioFormatDescription::create(description).object;
+    return Media::AudioFormatDescription::make(description).object;
 }
 
 std::vector<std::uint8_t> tone(int frames, int first) {

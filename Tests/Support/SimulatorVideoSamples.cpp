@@ -13,7 +13,7 @@ namespace {
 Media::SampleBufferRef sampleOf(const UmberlinTools::EncodedFrame& frame,
                                 const std::shared_ptr<const Media::VideoFormatDescription>& format,
                                 int framesPerSecond) {
-    auto block = Media::BlockBuffer::createWithMemoryBlock(frame.accessUnit.size());
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(frame.accessUnit.size());
     if (!block.succeeded()) throw std::runtime_error("no block for an access unit");
     block.object->replaceDataBytes(frame.accessUnit, 0);
     const std::array timing{Media::SampleTimingInfo{
@@ -22,7 +22,7 @@ Media::SampleBufferRef sampleOf(const UmberlinTools::EncodedFrame& frame,
         .decodeTimeStamp = Media::MediaTime::invalid(),
     }};
     const std::array sizes{frame.accessUnit.size()};
-    auto sample = Media::SampleBuffer::createReady(block.object, format, 1, timing, sizes);
+    auto sample = Media::SampleBuffer::makeReady(block.object, format, 1, timing, sizes);
     if (!sample.succeeded()) throw std::runtime_error("no sample buffer for an access unit");
     if (!frame.keyFrame) sample.object->sampleAttachments(true)->front().notSync = true;
     return sample.object;
@@ -40,8 +40,8 @@ SimulatorVideo encodeSimulatorVideo(const SimulatorVideoSettings& settings) {
                                         .nalUnitHeaderLength = settings.nalUnitHeaderLength});
     const UmberlinTools::TestPicturePainter painter(settings.contentTurn);
     SimulatorVideo video;
-    auto format = Media::VideoFormatDescription::createFromHevcParameterSets(encoder.parameterSets(),
-                                                                             settings.nalUnitHeaderLength);
+    auto format =
+        Media::VideoFormatDescription::makeFromHevcParameterSets(encoder.parameterSets(), settings.nalUnitHeaderLength);
     if (!format.succeeded()) throw std::runtime_error("the encoder's parameter sets make no format");
     video.format = format.object;
 

@@ -22,7 +22,7 @@ bool isConsistent(const AudioStreamBasicDescription& description) {
 
 }  // namespace
 
-Created<const AudioFormatDescription> AudioFormatDescription::create(const AudioStreamBasicDescription& description) {
+Created<const AudioFormatDescription> AudioFormatDescription::make(const AudioStreamBasicDescription& description) {
     using Result = const AudioFormatDescription;
     if (!isConsistent(description)) {
         return createdFailure<Result>(StatusCode::invalidFormatParameter);

@@ -47,7 +47,7 @@ public:
     // Fails with invalidFormatParameter when the sample rate is not a positive finite number,
     // the format id is zero, or there are no channels; for linear PCM also when a packet is not
     // one frame, or a frame is smaller than its channels' bits need.
-    static Created<const AudioFormatDescription> create(const AudioStreamBasicDescription& description);
+    static Created<const AudioFormatDescription> make(const AudioStreamBasicDescription& description);
 
     MediaType mediaType() const override { return MediaType::audio; }
 

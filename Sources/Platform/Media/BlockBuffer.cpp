@@ -5,7 +5,7 @@
 
 namespace Media {
 
-Created<BlockBuffer> BlockBuffer::createWithMemoryBlock(std::size_t length) {
+Created<BlockBuffer> BlockBuffer::makeWithMemoryBlock(std::size_t length) {
     if (length == 0) {
         return createdFailure<BlockBuffer>(StatusCode::badLength);
     }

@@ -17,7 +17,7 @@ class BlockBuffer {
 public:
     // Fails with badLength for a length of zero and blockAllocationFailed when the memory
     // cannot be had.
-    static Created<BlockBuffer> createWithMemoryBlock(std::size_t length);
+    static Created<BlockBuffer> makeWithMemoryBlock(std::size_t length);
 
     // Copies `source` into the block at `offset`. badOffset when the offset lies past the end,
     // badLength when the bytes would run past the end; nothing is copied then. An empty source

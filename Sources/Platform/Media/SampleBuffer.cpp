@@ -41,10 +41,10 @@ SampleBuffer::SampleBuffer(ConstructionToken, std::shared_ptr<const BlockBuffer>
       sampleSizes_(std::move(sampleSizes)),
       attachments_(std::move(attachments)) {}
 
-Created<SampleBuffer> SampleBuffer::createReady(std::shared_ptr<const BlockBuffer> dataBuffer,
-                                                std::shared_ptr<const FormatDescription> formatDescription,
-                                                std::int64_t sampleCount, std::span<const SampleTimingInfo> timing,
-                                                std::span<const std::size_t> sampleSizes) {
+Created<SampleBuffer> SampleBuffer::makeReady(std::shared_ptr<const BlockBuffer> dataBuffer,
+                                              std::shared_ptr<const FormatDescription> formatDescription,
+                                              std::int64_t sampleCount, std::span<const SampleTimingInfo> timing,
+                                              std::span<const std::size_t> sampleSizes) {
     if (!dataBuffer) {
         return createdFailure<SampleBuffer>(StatusCode::missingDataBuffer);
     }
@@ -67,7 +67,7 @@ Created<SampleBuffer> SampleBuffer::createReady(std::shared_ptr<const BlockBuffe
     }
 }
 
-Created<SampleBuffer> SampleBuffer::createCopyWithNewTiming(std::span<const SampleTimingInfo> timing) const {
+Created<SampleBuffer> SampleBuffer::makeCopyWithNewTiming(std::span<const SampleTimingInfo> timing) const {
     if (!isEntryCountValid(timing.size(), sampleCount_)) {
         return createdFailure<SampleBuffer>(StatusCode::invalidEntryCount);
     }

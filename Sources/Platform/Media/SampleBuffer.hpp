@@ -47,14 +47,14 @@ public:
     // starts at presentation time + i x duration), or one entry per sample. The format may be
     // absent. Fails with missingDataBuffer, invalidEntryCount, or sizesExceedData when the
     // samples need more bytes than the block holds.
-    static Created<SampleBuffer> createReady(std::shared_ptr<const BlockBuffer> dataBuffer,
-                                             std::shared_ptr<const FormatDescription> formatDescription,
-                                             std::int64_t sampleCount, std::span<const SampleTimingInfo> timing,
-                                             std::span<const std::size_t> sampleSizes);
+    static Created<SampleBuffer> makeReady(std::shared_ptr<const BlockBuffer> dataBuffer,
+                                           std::shared_ptr<const FormatDescription> formatDescription,
+                                           std::int64_t sampleCount, std::span<const SampleTimingInfo> timing,
+                                           std::span<const std::size_t> sampleSizes);
 
     // The same samples, format and bytes (shared, not copied) and a copy of the attachments,
-    // with `timing` (entry counts as for createReady) in place of the old timing.
-    Created<SampleBuffer> createCopyWithNewTiming(std::span<const SampleTimingInfo> timing) const;
+    // with `timing` (entry counts as for makeReady) in place of the old timing.
+    Created<SampleBuffer> makeCopyWithNewTiming(std::span<const SampleTimingInfo> timing) const;
 
     const std::shared_ptr<const BlockBuffer>& dataBuffer() const { return dataBuffer_; }
     const std::shared_ptr<const FormatDescription>& formatDescription() const { return formatDescription_; }

@@ -27,7 +27,7 @@ VideoFormatDescription::VideoFormatDescription(ConstructionToken, std::vector<By
       decoderRecord_(std::move(decoderRecord)),
       movieRecord_(std::move(movieRecord)) {}
 
-Created<const VideoFormatDescription> VideoFormatDescription::createFromHevcParameterSets(
+Created<const VideoFormatDescription> VideoFormatDescription::makeFromHevcParameterSets(
     std::span<const Bytes> parameterSets, int nalUnitHeaderLength) {
     using Result = const VideoFormatDescription;
     if (parameterSets.empty() || nalUnitHeaderLength < 1 || nalUnitHeaderLength > 4) {

@@ -30,8 +30,8 @@ public:
     // Fails with invalidFormatParameter for an empty list, a length outside 1...4, a unit that
     // is not a VPS, SPS or PPS, or a missing VPS, SPS or PPS; with unreadableParameterSets when
     // the HEVC decoder cannot make a picture size of them.
-    static Created<const VideoFormatDescription> createFromHevcParameterSets(std::span<const Bytes> parameterSets,
-                                                                             int nalUnitHeaderLength);
+    static Created<const VideoFormatDescription> makeFromHevcParameterSets(std::span<const Bytes> parameterSets,
+                                                                           int nalUnitHeaderLength);
 
     MediaType mediaType() const override { return MediaType::video; }
 

@@ -5,7 +5,7 @@
 
 namespace Quillfen::Monitor {
 
-std::shared_ptr<NetworkVideoRenderer> NetworkVideoRenderer::create() {
+std::shared_ptr<NetworkVideoRenderer> NetworkVideoRenderer::make() {
     auto frames = std::make_shared<Video::VideoFrameMailbox>();
     return std::make_shared<NetworkVideoRenderer>(
         UmberlinPlatform::makeSerialQueue("org.umberlin.rezuvidodo.video-decoder"),

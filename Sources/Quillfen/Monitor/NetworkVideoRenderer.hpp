@@ -23,7 +23,7 @@ public:
     static constexpr std::int64_t maximumDecodingBacklog = 30;
 
     // The real renderer: libavcodec on a decoding thread of its own.
-    static std::shared_ptr<NetworkVideoRenderer> create();
+    static std::shared_ptr<NetworkVideoRenderer> make();
 
     // `layer` is only used on `decodingQueue`; it delivers its pictures to `frames`.
     NetworkVideoRenderer(std::shared_ptr<UmberlinPlatform::SerialQueue> decodingQueue,

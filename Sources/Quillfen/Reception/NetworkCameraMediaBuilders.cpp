@@ -19,7 +19,7 @@ Media::MediaTime presentationTime(std::uint64_t nanoseconds) {
 // The payload in a block of its own; the one copy each media payload costs.
 std::shared_ptr<const Media::BlockBuffer> copyIntoBlock(UmberlinWire::ByteView payload,
                                                         NetworkCameraError (*copyFailure)(std::int32_t)) {
-    auto block = Media::BlockBuffer::createWithMemoryBlock(payload.size());
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(payload.size());
     if (!block.succeeded()) throw NetworkCameraError::cannotCreateBlockBuffer(block.status);
     if (const auto status = block.object->replaceDataBytes(payload, 0); status != Media::StatusCode::success) {
         throw copyFailure(status);
@@ -40,7 +40,7 @@ std::shared_ptr<const Media::VideoFormatDescription> makeFormatDescription(
         configuration.nalUnitHeaderLength > 4) {
         throw NetworkCameraError::invalidVideoConfiguration();
     }
-    auto created = Media::VideoFormatDescription::createFromHevcParameterSets(
+    auto created = Media::VideoFormatDescription::makeFromHevcParameterSets(
         configuration.parameterSets, static_cast<int>(configuration.nalUnitHeaderLength));
     if (!created.succeeded()) throw NetworkCameraError::cannotCreateFormatDescription(created.status);
     return created.object;
@@ -60,7 +60,7 @@ Media::SampleBufferRef makeSampleBuffer(UmberlinWire::ByteView payload,
         .decodeTimeStamp = Media::MediaTime::invalid(),
     }};
     const std::array sizes{payload.size()};
-    auto sample = Media::SampleBuffer::createReady(std::move(block), formatDescription, 1, timing, sizes);
+    auto sample = Media::SampleBuffer::makeReady(std::move(block), formatDescription, 1, timing, sizes);
     if (!sample.succeeded()) throw NetworkCameraError::cannotCreateSampleBuffer(sample.status);
 
     if (auto* attachments = sample.object->sampleAttachments(true); attachments != nullptr && !attachments->empty()) {
@@ -76,7 +76,7 @@ std::shared_ptr<const Media::AudioFormatDescription> makeAudioFormatDescription(
     const auto channels = static_cast<std::uint32_t>(configuration.channelCount);
     const auto description =
         Media::AudioStreamBasicDescription::linearPcm16(static_cast<double>(configuration.sampleRate), channels);
-    auto created = Media::AudioFormatDescription::create(description);
+    auto created = Media::AudioFormatDescription::make(description);
     if (!created.succeeded()) throw NetworkCameraError::cannotCreateAudioFormatDescription(created.status);
     return created.object;
 }
@@ -97,7 +97,7 @@ Media::SampleBufferRef makeAudioSampleBuffer(
         .decodeTimeStamp = Media::MediaTime::invalid(),
     }};
     const std::array sizes{bytesPerFrame};
-    auto sample = Media::SampleBuffer::createReady(std::move(block), formatDescription, frameCount, timing, sizes);
+    auto sample = Media::SampleBuffer::makeReady(std::move(block), formatDescription, frameCount, timing, sizes);
     if (!sample.succeeded()) throw NetworkCameraError::cannotCreateAudioSampleBuffer(sample.status);
     return sample.object;
 }

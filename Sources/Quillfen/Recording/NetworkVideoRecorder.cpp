@@ -19,7 +19,7 @@ NetworkVideoRecorderPorts systemNetworkVideoRecorderPorts() {
             UmberlinPlatform::makeFfmpegMovieWriterFactory()};
 }
 
-std::shared_ptr<NetworkVideoRecorder> NetworkVideoRecorder::create(NetworkVideoRecorderPorts ports) {
+std::shared_ptr<NetworkVideoRecorder> NetworkVideoRecorder::make(NetworkVideoRecorderPorts ports) {
     return std::make_shared<NetworkVideoRecorder>(ConstructionToken{}, std::move(ports));
 }
 

@@ -74,7 +74,7 @@ public:
 
     static constexpr int maximumPendingAudioBufferCount = 256;
 
-    static std::shared_ptr<NetworkVideoRecorder> create(NetworkVideoRecorderPorts ports);
+    static std::shared_ptr<NetworkVideoRecorder> make(NetworkVideoRecorderPorts ports);
     NetworkVideoRecorder(ConstructionToken, NetworkVideoRecorderPorts ports);
     NetworkVideoRecorder(const NetworkVideoRecorder&) = delete;
     NetworkVideoRecorder& operator=(const NetworkVideoRecorder&) = delete;

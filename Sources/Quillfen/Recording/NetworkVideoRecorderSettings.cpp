@@ -43,7 +43,7 @@ Media::SampleBufferRef rebasedSampleBuffer(const Media::SampleBuffer& buffer, co
     if (timing.decodeTimeStamp.isValid()) {
         timing.decodeTimeStamp = timing.decodeTimeStamp - offset;
     }
-    auto copy = buffer.createCopyWithNewTiming(std::span(&timing, 1));
+    auto copy = buffer.makeCopyWithNewTiming(std::span(&timing, 1));
     if (!copy.succeeded()) {
         throw RecordingError::cannotRebaseSample(copy.status);
     }

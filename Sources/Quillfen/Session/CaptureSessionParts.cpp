@@ -10,7 +10,7 @@ CaptureSessionControllerParts makeSystemCaptureSessionParts(std::shared_ptr<Netw
     return CaptureSessionControllerParts{
         .receiver = NetworkCameraReceiver::make(),
         .renderer = std::move(renderer),
-        .recorder = NetworkVideoRecorder::create(systemNetworkVideoRecorderPorts()),
+        .recorder = NetworkVideoRecorder::make(systemNetworkVideoRecorderPorts()),
         .spaceWatch = std::make_shared<RecordingSpaceWatch>(
             UmberlinPlatform::makeSerialQueue("org.umberlin.rezuvidodo.recording-space"), readStorage, spaceMargins),
         .postToMain = std::move(postToMain),

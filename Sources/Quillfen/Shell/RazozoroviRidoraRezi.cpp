@@ -16,7 +16,7 @@ namespace Quillfen {
 
 RazozoroviRidoraRezi::RazozoroviRidoraRezi(const MonitorWindowServices& services, QWidget* parent)
     : QWidget(parent), sessionRegistry_(services.sessionRegistry) {
-    auto renderer = Monitor::NetworkVideoRenderer::create();
+    auto renderer = Monitor::NetworkVideoRenderer::make();
     controller_ = std::make_shared<CaptureSessionController>(services.makeSessionParts(renderer));
     recordingDestination_ =
         std::make_unique<RecordingDestinationStore>(services.defaults, std::make_shared<QtRecordingFolderPicker>(this));

@@ -46,7 +46,7 @@ TEST(EmulationPrevention, RemovesOnlyTheThirdByteOfEachEscape) {
 TEST(HevcConfigurationRecord, CarriesProfileTierLevelSamplingAndCompleteParameterSetArrays) {
     const auto parameterSets =
         UmberlinTools::HevcEncoder({.width = 1280, .height = 720, .bitDepth = 10}).parameterSets();
-    const auto created = VideoFormatDescription::createFromHevcParameterSets(parameterSets, 4);
+    const auto created = VideoFormatDescription::makeFromHevcParameterSets(parameterSets, 4);
     ASSERT_TRUE(created.succeeded());
     const Bytes& record = created.object->decoderConfigurationRecord();
     ASSERT_GT(record.size(), arrayCountByte);

@@ -24,14 +24,14 @@ AudioStreamBasicDescription pcm16(double sampleRate, std::uint32_t channels) {
 }
 
 std::shared_ptr<const BlockBuffer> filledBlock(const Bytes& bytes) {
-    auto created = BlockBuffer::createWithMemoryBlock(bytes.size());
+    auto created = BlockBuffer::makeWithMemoryBlock(bytes.size());
     EXPECT_TRUE(created.succeeded());
     EXPECT_EQ(created.object->replaceDataBytes(bytes, 0), StatusCode::success);
     return created.object;
 }
 
 TEST(BlockBuffer, CopiesBytesInWithinItsLengthAndReportsEveryOtherCase) {
-    auto created = BlockBuffer::createWithMemoryBlock(6);
+    auto created = BlockBuffer::makeWithMemoryBlock(6);
     ASSERT_TRUE(created.succeeded());
     BlockBuffer& block = *created.object;
     EXPECT_EQ(block.dataLength(), 6u);
@@ -42,7 +42,7 @@ TEST(BlockBuffer, CopiesBytesInWithinItsLengthAndReportsEveryOtherCase) {
     EXPECT_EQ(block.replaceDataBytes(Bytes{}, 6), StatusCode::success);
     EXPECT_EQ(Bytes(block.bytes().begin(), block.bytes().end()), (Bytes{1, 2, 3, 4, 9, 9}));
 
-    const auto empty = BlockBuffer::createWithMemoryBlock(0);
+    const auto empty = BlockBuffer::makeWithMemoryBlock(0);
     EXPECT_EQ(empty.status, StatusCode::badLength);
     EXPECT_EQ(empty.object, nullptr);
 }
@@ -53,7 +53,7 @@ TEST(SampleBuffer, HoldsOneVideoSampleWithItsTimingAndAttachments) {
     const SampleTimingInfo timing{MediaTime::make(1, 30), MediaTime::make(5'000'000'000, nanosecondScale),
                                   MediaTime::invalid()};
     const std::size_t size = payload.size();
-    auto created = SampleBuffer::createReady(block, nullptr, 1, {&timing, 1}, {&size, 1});
+    auto created = SampleBuffer::makeReady(block, nullptr, 1, {&timing, 1}, {&size, 1});
     ASSERT_TRUE(created.succeeded());
     SampleBuffer& buffer = *created.object;
     EXPECT_EQ(buffer.dataBuffer(), block);
@@ -82,25 +82,24 @@ TEST(SampleBuffer, RefusesInconsistentSamples) {
     const std::array<std::size_t, 2> twoSizes{4, 4};
     const std::size_t tooLarge = 9;
     const std::size_t five = 5;
-    EXPECT_EQ(SampleBuffer::createReady(nullptr, nullptr, 1, {}, {}).status, StatusCode::missingDataBuffer);
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 0, {}, {}).status, StatusCode::invalidEntryCount);
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 3, {}, twoSizes).status, StatusCode::invalidEntryCount);
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 1, {}, {&tooLarge, 1}).status, StatusCode::sizesExceedData);
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 2, {&timing, 1}, {&five, 1}).status,
-              StatusCode::sizesExceedData);
+    EXPECT_EQ(SampleBuffer::makeReady(nullptr, nullptr, 1, {}, {}).status, StatusCode::missingDataBuffer);
+    EXPECT_EQ(SampleBuffer::makeReady(block, nullptr, 0, {}, {}).status, StatusCode::invalidEntryCount);
+    EXPECT_EQ(SampleBuffer::makeReady(block, nullptr, 3, {}, twoSizes).status, StatusCode::invalidEntryCount);
+    EXPECT_EQ(SampleBuffer::makeReady(block, nullptr, 1, {}, {&tooLarge, 1}).status, StatusCode::sizesExceedData);
+    EXPECT_EQ(SampleBuffer::makeReady(block, nullptr, 2, {&timing, 1}, {&five, 1}).status, StatusCode::sizesExceedData);
     const std::size_t huge = std::size_t{1} << 62;
-    EXPECT_EQ(SampleBuffer::createReady(block, nullptr, 8, {}, {&huge, 1}).status, StatusCode::sizesExceedData);
-    EXPECT_TRUE(SampleBuffer::createReady(block, nullptr, 2, {}, twoSizes).succeeded());
+    EXPECT_EQ(SampleBuffer::makeReady(block, nullptr, 8, {}, {&huge, 1}).status, StatusCode::sizesExceedData);
+    EXPECT_TRUE(SampleBuffer::makeReady(block, nullptr, 2, {}, twoSizes).succeeded());
 }
 
 TEST(SampleBuffer, ManyPcmFramesShareOneTimingEntry) {
-    const auto format = AudioFormatDescription::create(pcm16(48000, 2));
+    const auto format = AudioFormatDescription::make(pcm16(48000, 2));
     ASSERT_TRUE(format.succeeded());
     const auto block = filledBlock(Bytes(4 * 480, 0));
     const SampleTimingInfo timing{MediaTime::make(1, 48000), MediaTime::make(2'000'000'000, nanosecondScale),
                                   MediaTime::invalid()};
     const std::size_t bytesPerFrame = 4;
-    const auto created = SampleBuffer::createReady(block, format.object, 480, {&timing, 1}, {&bytesPerFrame, 1});
+    const auto created = SampleBuffer::makeReady(block, format.object, 480, {&timing, 1}, {&bytesPerFrame, 1});
     ASSERT_TRUE(created.succeeded());
     const SampleBuffer& buffer = *created.object;
     EXPECT_EQ(buffer.audioFormatDescription(), format.object);
@@ -120,7 +119,7 @@ TEST(SampleBuffer, ManyPcmFramesShareOneTimingEntry) {
     EXPECT_EQ(buffer.sampleTimingInfo(480, read), StatusCode::sampleIndexOutOfRange);
     EXPECT_EQ(buffer.sampleTimingInfo(-1, read), StatusCode::sampleIndexOutOfRange);
 
-    const auto untimed = SampleBuffer::createReady(block, format.object, 480, {}, {&bytesPerFrame, 1});
+    const auto untimed = SampleBuffer::makeReady(block, format.object, 480, {}, {&bytesPerFrame, 1});
     ASSERT_TRUE(untimed.succeeded());
     EXPECT_EQ(untimed.object->sampleTimingInfo(0, read), StatusCode::noSampleTiming);
     EXPECT_FALSE(untimed.object->presentationTimeStamp().isValid());
@@ -132,13 +131,13 @@ TEST(SampleBuffer, CopyWithNewTimingSharesBytesAndOwnsItsAttachments) {
     const SampleTimingInfo timing{MediaTime::make(1, 30), MediaTime::make(7'000'000'000, nanosecondScale),
                                   MediaTime::invalid()};
     const std::size_t size = payload.size();
-    auto original = SampleBuffer::createReady(filledBlock(payload), nullptr, 1, {&timing, 1}, {&size, 1});
+    auto original = SampleBuffer::makeReady(filledBlock(payload), nullptr, 1, {&timing, 1}, {&size, 1});
     ASSERT_TRUE(original.succeeded());
     (*original.object->sampleAttachments(true))[0] = SampleAttachments{true, true};
 
     const SampleTimingInfo rebased{timing.duration, timing.presentationTimeStamp - MediaTime::make(6, 1),
                                    MediaTime::invalid()};
-    auto copy = original.object->createCopyWithNewTiming({&rebased, 1});
+    auto copy = original.object->makeCopyWithNewTiming({&rebased, 1});
     ASSERT_TRUE(copy.succeeded());
     EXPECT_EQ(copy.object->presentationTimeStamp(), MediaTime::make(1, 1));
     EXPECT_EQ(copy.object->duration(), MediaTime::make(1, 30));
@@ -153,14 +152,14 @@ TEST(SampleBuffer, CopyWithNewTimingSharesBytesAndOwnsItsAttachments) {
     EXPECT_EQ((*copy.object->sampleAttachments(false))[0], (SampleAttachments{std::nullopt, true}));
 
     const std::array<SampleTimingInfo, 2> twoEntries{rebased, rebased};
-    EXPECT_EQ(original.object->createCopyWithNewTiming(twoEntries).status, StatusCode::invalidEntryCount);
+    EXPECT_EQ(original.object->makeCopyWithNewTiming(twoEntries).status, StatusCode::invalidEntryCount);
 }
 
 TEST(AudioFormatDescription, IsEqualOnlyToTheSameStreamDescription) {
-    const auto stereo = AudioFormatDescription::create(pcm16(48000, 2)).object;
+    const auto stereo = AudioFormatDescription::make(pcm16(48000, 2)).object;
     EXPECT_EQ(stereo->streamBasicDescription(), pcm16(48000, 2));
-    EXPECT_EQ(*stereo, *AudioFormatDescription::create(pcm16(48000, 2)).object);
-    EXPECT_FALSE(*stereo == *AudioFormatDescription::create(pcm16(44100, 2)).object);
+    EXPECT_EQ(*stereo, *AudioFormatDescription::make(pcm16(48000, 2)).object);
+    EXPECT_FALSE(*stereo == *AudioFormatDescription::make(pcm16(44100, 2)).object);
 }
 
 TEST(AudioFormatDescription, RejectsDescriptionsThatDescribeNoPlayableStream) {
@@ -173,7 +172,7 @@ TEST(AudioFormatDescription, RejectsDescriptionsThatDescribeNoPlayableStream) {
     for (const auto& description :
          {pcm16(0, 2), pcm16(-48000, 2), pcm16(std::numeric_limits<double>::quiet_NaN(), 2),
           pcm16(std::numeric_limits<double>::infinity(), 2), noChannels, frameTooSmall, twoFramesPerPacket}) {
-        const auto created = AudioFormatDescription::create(description);
+        const auto created = AudioFormatDescription::make(description);
         EXPECT_EQ(created.status, StatusCode::invalidFormatParameter);
         EXPECT_EQ(created.object, nullptr);
     }

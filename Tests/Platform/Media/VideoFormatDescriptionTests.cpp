@@ -16,7 +16,7 @@ const std::vector<Bytes>& fullHdParameterSets() {
 }
 
 Created<const VideoFormatDescription> describe(const std::vector<Bytes>& parameterSets, int nalUnitHeaderLength = 4) {
-    return VideoFormatDescription::createFromHevcParameterSets(parameterSets, nalUnitHeaderLength);
+    return VideoFormatDescription::makeFromHevcParameterSets(parameterSets, nalUnitHeaderLength);
 }
 
 TEST(VideoFormatDescription, ReadsPictureSizeAndSamplingFromRealParameterSets) {

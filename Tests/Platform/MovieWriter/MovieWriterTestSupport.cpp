@@ -11,7 +11,7 @@
 namespace MovieWriterTests {
 
 std::shared_ptr<const Media::AudioFormatDescription> pcmFormat(double sampleRate, int channels) {
-    return Media::AudioFormatDescription::create(
+    return Media::AudioFormatDescription::make(
                Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))
         .object;
 }
@@ -32,14 +32,14 @@ Media::SampleBufferRef pcmBuffer(const std::shared_ptr<const Media::AudioFormatD
             bytes[offset + 1] = static_cast<std::uint8_t>((sample >> 8) & 0xff);
         }
     }
-    auto block = Media::BlockBuffer::createWithMemoryBlock(bytes.size()).object;
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(bytes.size()).object;
     block->replaceDataBytes(bytes, 0);
     const Media::SampleTimingInfo timing{
         Media::MediaTime::make(1, static_cast<std::int32_t>(rate)),
         Media::MediaTime::make(first * 1'000'000'000 / static_cast<std::int64_t>(rate), 1'000'000'000),
         Media::MediaTime::invalid()};
     const std::size_t frameSize = description.bytesPerFrame;
-    return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&frameSize, 1))
+    return Media::SampleBuffer::makeReady(block, format, frames, std::span(&timing, 1), std::span(&frameSize, 1))
         .object;
 }
 

@@ -53,10 +53,10 @@ TEST_F(HevcDecodingLayerTest, ABrokenFrameFailsTheLayerUntilAFlushAndDecodingRes
     const auto video = encodeSimulatorVideo({.frameCount = 3, .keyFrameInterval = 2});  // key, delta, key
     ASSERT_TRUE(enqueue(video.samples[0]));
 
-    auto garbage = Media::BlockBuffer::createWithMemoryBlock(64);
+    auto garbage = Media::BlockBuffer::makeWithMemoryBlock(64);
     garbage.object->replaceDataBytes(std::vector<std::uint8_t>(64, 0xA7), 0);
     const std::array sizes{std::size_t{64}};
-    const auto broken = Media::SampleBuffer::createReady(garbage.object, video.format, 1, {}, sizes).object;
+    const auto broken = Media::SampleBuffer::makeReady(garbage.object, video.format, 1, {}, sizes).object;
     EXPECT_FALSE(enqueue(broken));
     EXPECT_EQ(layer.status(), DecodingStatus::failed);
     EXPECT_FALSE(enqueue(video.samples[2])) << "a failed layer decodes nothing until flushed";

@@ -68,7 +68,7 @@ struct MonitorWindow {
                   std::shared_ptr<FakeRecordingFolderPicker> picker)
         : session(session), preferences(defaults), destination(defaults, std::move(picker)) {
         view = std::make_unique<ContentView>(ContentViewParts{*session.controller, registry, destination, preferences,
-                                                              Monitor::NetworkVideoRenderer::create()});
+                                                              Monitor::NetworkVideoRenderer::make()});
         view->resize(ContentView::minimumContentWidth, ContentView::minimumContentHeight);
         view->show();
         view->activateWindow();

@@ -37,7 +37,7 @@ TEST(NetworkPreviewViewTests, TheTurnedPictureShowsUprightFittedOnBlackAndMirror
 }
 
 TEST(NetworkPreviewViewTests, TheSurfaceHandsItsSettingsToItsViewAndAFlushBlanksIt) {
-    auto renderer = NetworkVideoRenderer::create();
+    auto renderer = NetworkVideoRenderer::make();
     NetworkPreviewSurface surface(renderer);
     surface.setRotation(MonitorRotation::clockwise270);
     surface.setHorizontallyMirrored(true);

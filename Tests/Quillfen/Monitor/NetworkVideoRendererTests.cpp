@@ -36,8 +36,7 @@ public:
 // A frame the recording layer never reads; only its key-frame mark matters here.
 Media::SampleBufferRef frame(bool isKeyFrame) {
     const auto buffer =
-        Media::SampleBuffer::createReady(Media::BlockBuffer::createWithMemoryBlock(1).object, nullptr, 1, {}, {})
-            .object;
+        Media::SampleBuffer::makeReady(Media::BlockBuffer::makeWithMemoryBlock(1).object, nullptr, 1, {}, {}).object;
     buffer->sampleAttachments(true)->front().notSync = !isKeyFrame;
     return buffer;
 }

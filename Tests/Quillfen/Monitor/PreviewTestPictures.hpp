@@ -33,7 +33,7 @@ struct ShownPicture {
         return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
-    std::shared_ptr<NetworkVideoRenderer> renderer = NetworkVideoRenderer::create();
+    std::shared_ptr<NetworkVideoRenderer> renderer = NetworkVideoRenderer::make();
     NetworkPreviewView view;
     bool drawn = false;
     QMetaObject::Connection drawing =

@@ -25,7 +25,7 @@ protected:
                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
         movie = folder / "Take 1.mov";
-        recorder = Quillfen::NetworkVideoRecorder::create({queue, writers.factory()});
+        recorder = Quillfen::NetworkVideoRecorder::make({queue, writers.factory()});
         recorder->onStateChanged = [this](const State& state) { states.push_back(state); };
         recorder->onDurationChanged = [this](double seconds) { durations.push_back(seconds); };
         recorder->onFinished = [this](const std::filesystem::path& url) { finished.push_back(url); };

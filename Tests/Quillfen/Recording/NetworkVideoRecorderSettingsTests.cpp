@@ -26,7 +26,7 @@ TEST(NetworkVideoRecorderSettings, RebasingMovesTheTimesAndSharesTheBytes) {
     EXPECT_EQ(rebased->dataBuffer(), buffer->dataBuffer());
     EXPECT_EQ(buffer->sampleAttachments()->front().displayImmediately, true);  // the original is untouched
 
-    auto untimed = Media::SampleBuffer::createReady(buffer->dataBuffer(), nullptr, 1, {}, {}).object;
+    auto untimed = Media::SampleBuffer::makeReady(buffer->dataBuffer(), nullptr, 1, {}, {}).object;
     try {
         Quillfen::rebasedSampleBuffer(*untimed, nanoseconds(0));
         FAIL() << "a buffer without timing was rebased";

@@ -26,12 +26,12 @@ inline std::shared_ptr<const Media::VideoFormatDescription> testVideoFormat() {
         fromHex("42010101600000030090000003000003001ea02083165959ae4caf016808000003000800000300f040"),
         fromHex("4401c173d089"),
     };
-    return Media::VideoFormatDescription::createFromHevcParameterSets(parameterSets, 4).object;
+    return Media::VideoFormatDescription::makeFromHevcParameterSets(parameterSets, 4).object;
 }
 
 inline std::shared_ptr<const Media::AudioFormatDescription> testAudioFormat(double sampleRate = 48000,
                                                                             std::uint32_t channels = 2) {
-    return Media::AudioFormatDescription::create(
+    return Media::AudioFormatDescription::make(
                Media::AudioStreamBasicDescription::linearPcm16(sampleRate, static_cast<std::uint32_t>(channels)))
         .object;
 }
@@ -51,11 +51,11 @@ inline Media::SampleBufferRef videoBuffer(
     accessUnit[3] = static_cast<std::uint8_t>(unitLength);
     accessUnit[4] = 0x26;  // an IDR slice's NAL unit header
     accessUnit[5] = 0x01;
-    auto block = Media::BlockBuffer::createWithMemoryBlock(size).object;
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(size).object;
     block->replaceDataBytes(accessUnit, 0);
     const Media::SampleTimingInfo timing{Media::MediaTime::make(1, 30), nanoseconds(presentationNanoseconds),
                                          Media::MediaTime::invalid()};
-    auto buffer = Media::SampleBuffer::createReady(block, format, 1, std::span(&timing, 1), std::span(&size, 1)).object;
+    auto buffer = Media::SampleBuffer::makeReady(block, format, 1, std::span(&timing, 1), std::span(&size, 1)).object;
     auto& attachments = *buffer->sampleAttachments(true);
     attachments.front().displayImmediately = true;
     attachments.front().notSync = !isKeyFrame;
@@ -68,11 +68,11 @@ inline Media::SampleBufferRef audioBuffer(
     std::shared_ptr<const Media::AudioFormatDescription> format = testAudioFormat()) {
     const auto& description = format->streamBasicDescription();
     const std::size_t bytesPerFrame = description.bytesPerFrame;
-    auto block = Media::BlockBuffer::createWithMemoryBlock(bytesPerFrame * frames).object;
+    auto block = Media::BlockBuffer::makeWithMemoryBlock(bytesPerFrame * frames).object;
     block->replaceDataBytes(std::vector<std::uint8_t>(bytesPerFrame * frames, 0), 0);
     const Media::SampleTimingInfo timing{Media::MediaTime::make(1, static_cast<std::int32_t>(description.sampleRate)),
                                          nanoseconds(presentationNanoseconds), Media::MediaTime::invalid()};
-    return Media::SampleBuffer::createReady(block, format, frames, std::span(&timing, 1), std::span(&bytesPerFrame, 1))
+    return Media::SampleBuffer::makeReady(block, format, frames, std::span(&timing, 1), std::span(&bytesPerFrame, 1))
         .object;
 }
 

@@ -59,7 +59,7 @@ std::shared_ptr<CaptureSessionController> sessionOnLoopback(std::uint16_t port) 
     return std::make_shared<CaptureSessionController>(CaptureSessionControllerParts{
         .receiver = NetworkCameraReceiver::make(receiverPorts),
         .renderer = std::make_shared<CountingRenderer>(),
-        .recorder = NetworkVideoRecorder::create(systemNetworkVideoRecorderPorts()),
+        .recorder = NetworkVideoRecorder::make(systemNetworkVideoRecorderPorts()),
         .postToMain = qtPostToMain(),
     });
 }

@@ -45,7 +45,7 @@ public:
 
 struct Window {
     explicit Window(UmberlinPlatform::PostToMain postToMain) {
-        recorder = NetworkVideoRecorder::create({recorderQueue, writers.factory()});
+        recorder = NetworkVideoRecorder::make({recorderQueue, writers.factory()});
         spaceWatch = std::make_shared<RecordingSpaceWatch>(
             spaceQueue, [this](const std::filesystem::path&) { return storage; }, RecordingSpaceMargins{});
         controller = std::make_shared<CaptureSessionController>(

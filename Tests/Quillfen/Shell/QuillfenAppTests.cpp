@@ -29,7 +29,7 @@ struct FakeSession {
     std::shared_ptr<UmberlinPlatform::ManualSerialQueue> recorderQueue =
         std::make_shared<UmberlinPlatform::ManualSerialQueue>("org.umberlin.tests.video-recorder");
     QuillfenTests::FakeMovieWriterFactory writers;
-    std::shared_ptr<NetworkVideoRecorder> recorder = NetworkVideoRecorder::create({recorderQueue, writers.factory()});
+    std::shared_ptr<NetworkVideoRecorder> recorder = NetworkVideoRecorder::make({recorderQueue, writers.factory()});
 };
 
 class QuillfenAppTest : public testing::Test {
