@@ -73,15 +73,16 @@ void SimulatedCamera::applyFocus(const CameraControlCommand& command, std::strin
         appendPart(description, "focus " + std::string(rawValue(*command.focusMode)));
     }
     if (command.focusPointX || command.focusPointY) {
-        // Focusing on a point is an automatic focus at that point; the lens moves to a distance
-        // that depends on where the point is, so the change shows in the lens position.
+        // Focusing on a point focuses once at that point and keeps the mode the command names
+        // (automatic when it names none); the lens moves to a distance that depends on where the
+        // point is, so the change shows in the lens position.
         const FocusPoint previous = focusPoint_.value_or(FocusPoint{0.5, 0.5});
         FocusPoint point{
             clampSetting(command.focusPointX.value_or(previous.x), 0.0, 1.0, "focus point x", description),
             clampSetting(command.focusPointY.value_or(previous.y), 0.0, 1.0, "focus point y", description),
         };
         focusPoint_ = point;
-        state_.focusMode = CameraFocusMode::automatic;
+        state_.focusMode = command.focusMode.value_or(CameraFocusMode::automatic);
         state_.isManualFocus = false;
         state_.lensPosition = 0.25 + 0.5 * point.y;
     }

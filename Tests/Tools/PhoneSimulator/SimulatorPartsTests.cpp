@@ -1,16 +1,19 @@
 // The simulator's parts that need no network: camera-control rules, the test audio's level
-// cycle, fault timing and the command line.
+// cycle, the attitude it reports, fault timing and the command line.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 #include "PhoneSimulator/AudioStream.hpp"
 #include "PhoneSimulator/AudioToneGenerator.hpp"
 #include "PhoneSimulator/FaultTimeline.hpp"
 #include "PhoneSimulator/SimulatedCamera.hpp"
 #include "PhoneSimulator/SimulatorOptions.hpp"
+#include "PhoneSimulator/TelemetrySource.hpp"
 #include "PhoneSimulator/VideoStream.hpp"
 
 namespace SimulatorTests {
@@ -69,6 +72,10 @@ TEST(SimulatedCamera, ModesFollowTheSettingsUnlessTheCommandNamesOne) {
     ASSERT_TRUE(camera.focusPoint());
     EXPECT_EQ(camera.focusPoint()->x, 1.0);
     EXPECT_EQ(camera.focusPoint()->y, 0.5);
+
+    point.focusMode = CameraFocusMode::locked;
+    camera.apply(point);
+    EXPECT_EQ(camera.status().state.focusMode, CameraFocusMode::locked) << "a point keeps the mode it names";
 }
 
 TEST(SimulatedCamera, AStatusRequestAloneChangesNothing) {
@@ -91,6 +98,18 @@ int peakAt(double seconds) {
         peak = std::max(peak, std::abs(static_cast<int>(sample)));
     }
     return peak;
+}
+
+TEST(SimulatedTelemetry, AttitudeSwingsAFewDegreesAroundUprightAndNeverDrifts) {
+    // Roll swings 20 degrees, tilt 10 and pan 15, so the turn from upright stays below their sum
+    // however long the phone has been streaming.
+    for (double seconds = 0; seconds < 3600; seconds += 7.3) {
+        const DeviceAttitude q = *simulatedDeviceStatus(seconds, true).attitude;
+        EXPECT_LE(2 * std::acos(std::min(1.0, std::abs(q.w))) * 180 / std::numbers::pi, 45.0) << seconds;
+    }
+    // At 3 s the roll is at its 20-degree peak: about the viewing axis (z), the largest component.
+    const DeviceAttitude q = *simulatedDeviceStatus(3, true).attitude;
+    EXPECT_GT(std::abs(q.z), std::max(std::abs(q.x), std::abs(q.y)));
 }
 
 TEST(AudioToneGenerator, LevelCyclesThroughQuietLoudSilenceAndClipping) {
