@@ -35,7 +35,7 @@ const WindowControlText hideText{"Hide", "xmark", KeyboardShortcut{0, "Escape"},
 
 constexpr int speedSteps = 10;  // slider positions per 1.0 of speed
 constexpr int sliderWidth = 110;
-constexpr int speedLabelWidth = 28;
+constexpr int speedLabelWidth = 28;  // the value's digits
 constexpr int horizontalInset = 14;
 constexpr int itemSpacing = 10;
 constexpr int shadowRadius = 8;
@@ -96,7 +96,9 @@ TeleprompterControlBar::TeleprompterControlBar(TeleprompterController& controlle
     speedSlider_->setAccessibleName("Speed");
     row->addWidget(speedSlider_);
     speedLabel_ = new QLabel(this);
-    speedLabel_->setMinimumWidth(speedLabelWidth);
+    // The digits get their own width and the "×" follows it, so the value never runs into the hint.
+    speedLabel_->setFixedWidth(speedLabelWidth +
+                               speedLabel_->fontMetrics().horizontalAdvance(QString::fromUtf8("\u00D7")));
     row->addWidget(speedLabel_);
     // The new speed applies at once to a roll in progress.
     connect(speedSlider_, &QSlider::valueChanged, this, [this](int value) {
