@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "ClipCache.hpp"
 #include "DnsSdAdvertiser.hpp"
 #include "EventLog.hpp"
 #include "PeerConnection.hpp"
@@ -24,6 +25,8 @@ std::string describeStream(const SimulatorOptions& options) {
                        "-bit HEVC, key frame every " + std::to_string(options.keyFrameInterval) + " frames, " +
                        std::to_string(options.nalUnitHeaderLength) + "-byte NAL lengths, rotation " +
                        std::to_string(options.rotationDegrees);
+    if (options.preEncodedSeconds > 0)
+        text += ", a pre-encoded " + std::to_string(options.preEncodedSeconds) + " s loop";
     if (options.sendAudio)
         text += "; audio " + std::to_string(options.sampleRate) + " Hz, " + std::to_string(options.channelCount) +
                 " channel(s)";
@@ -35,11 +38,14 @@ std::string describeStream(const SimulatorOptions& options) {
 int serve(const SimulatorOptions& options) {
     // Settings the encoder cannot use (including NAL units too long for a short length
     // prefix) are reported now rather than at the first client.
-    {
+    std::shared_ptr<const PreEncodedClip> clip;
+    if (options.preEncodedSeconds > 0) {
+        clip = loadOrEncodeClip(options);
+    } else {
         VideoStream check(options);
         const SteadyTime now = std::chrono::steady_clock::now();
         check.startClock(now);
-        check.encodeDue(now, SimulatedCamera());
+        check.takeDue(now, SimulatedCamera());
     }
 
     TcpListener listener(options.listenAddress, options.port);
@@ -59,7 +65,7 @@ int serve(const SimulatorOptions& options) {
     while (auto client = listener.accept(StopSignal::wakeDescriptor())) {
         logEvent("client connected from " + client->peer);
         PeerConnection connection(client->descriptor);
-        const std::string reason = StreamSession(connection, listener, options, camera, simulatorStart).run();
+        const std::string reason = StreamSession(connection, listener, options, camera, simulatorStart, clip).run();
         logEvent("client " + client->peer + " gone: " + reason);
         if (StopSignal::requested()) break;
     }

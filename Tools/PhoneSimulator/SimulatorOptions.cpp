@@ -98,6 +98,12 @@ const std::vector<OptionSpec>& optionSpecs() {
          "rotation angle sent in videoOrientation; the scene lies turned in the picture to match, as from a "
          "phone held on its side (default 0)",
          [](auto& o, auto& v) { o.rotationDegrees = intValue("--rotation", v, -3600, 3600); }},
+        {"--pre-encoded", "SECONDS",
+         "encode SECONDS (1 to 600) of the test picture once, cached in $XDG_CACHE_HOME/umberlin-phone-sim "
+         "(~/.cache/umberlin-phone-sim), and play them in a loop on their real timing: reaches sizes and rates "
+         "that live encoding cannot (3840x2160 at 30 fps) with little CPU; camera commands do not show in the "
+         "picture, and after --change-video-after the picture is encoded live",
+         [](auto& o, auto& v) { o.preEncodedSeconds = intValue("--pre-encoded", v, 1, 600); }},
         {"--video-checksums", "FILE", "append the MD5 of each video frame sent to FILE, one line each",
          [](auto& o, auto& v) { o.videoChecksumFile = v; }},
         {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",
@@ -218,10 +224,12 @@ std::string simulatorHelpText() {
             text << "\n" << std::string(30, ' ');
         text << option.help << "\n";
     }
-    text << "  --help                      this text\n"
-            "\nexamples:\n"
-            "  umberlin-phone-sim --name \"Desk Phone\" --size 1920x1080 --rotation 90\n"
-            "  umberlin-phone-sim --no-advertise --address 127.0.0.1 --port 0 --size 640x360 --stall-for 3\n";
+    text
+        << "  --help                      this text\n"
+           "\nexamples:\n"
+           "  umberlin-phone-sim --name \"Desk Phone\" --size 1920x1080 --rotation 90\n"
+           "  umberlin-phone-sim --no-advertise --address 127.0.0.1 --port 0 --size 640x360 --stall-for 3\n"
+           "  umberlin-phone-sim --no-advertise --address 127.0.0.1 --size 3840x2160 --bit-depth 10 --pre-encoded 10\n";
     return text.str();
 }
 

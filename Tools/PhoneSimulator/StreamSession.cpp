@@ -9,8 +9,10 @@ extern "C" {
 }
 
 #include "EventLog.hpp"
+#include "PreEncodedVideoStream.hpp"
 #include "StopSignal.hpp"
 #include "TelemetrySource.hpp"
+#include "VideoStream.hpp"
 
 namespace UmberlinTools {
 namespace {
@@ -73,12 +75,14 @@ void appendChecksum(const std::string& file, UmberlinWire::ByteView bytes) {
 }  // namespace
 
 StreamSession::StreamSession(PeerConnection& connection, TcpListener& listener, const SimulatorOptions& options,
-                             SimulatedCamera& camera, SteadyTime simulatorStart)
+                             SimulatedCamera& camera, SteadyTime simulatorStart,
+                             std::shared_ptr<const PreEncodedClip> clip)
     : connection_(connection),
       listener_(listener),
       options_(options),
       camera_(camera),
       simulatorStart_(simulatorStart),
+      clip_(std::move(clip)),
       connectedAt_(std::chrono::steady_clock::now()),
       faults_(options.faults, connectedAt_),
       nextTelemetry_(connectedAt_ + telemetryPeriod),
@@ -128,7 +132,10 @@ std::optional<std::string> StreamSession::sendHelloFlood() {
 }
 
 std::optional<std::string> StreamSession::sendAnnouncements() {
-    video_ = std::make_unique<VideoStream>(options_);
+    if (clip_)
+        video_ = std::make_unique<PreEncodedVideoStream>(clip_);
+    else
+        video_ = std::make_unique<VideoStream>(options_);
     const AudioConfiguration audioConfiguration{
         .codec = AudioCodec::linearPCM16LittleEndian,
         .sampleRate = options_.sampleRate,
@@ -167,7 +174,7 @@ std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
         if (auto ended = send(MessageType::videoConfiguration, {}, nowNanoseconds(), encode(video_->configuration())))
             return ended;
     }
-    for (const EncodedFrame& frame : video_->encodeDue(now, camera_)) {
+    for (const EncodedFrame& frame : video_->takeDue(now, camera_)) {
         const Flags flags = frame.keyFrame ? Flags::keyFrame : Flags();
         if (auto ended = send(MessageType::videoFrame, flags,
                               shifted(static_cast<std::uint64_t>(frame.presentationTimeNanoseconds), videoClockShift_),

@@ -10,19 +10,21 @@
 #include "AudioStream.hpp"
 #include "FaultTimeline.hpp"
 #include "PeerConnection.hpp"
+#include "PreEncodedClip.hpp"
 #include "SimulatedCamera.hpp"
 #include "SimulatorOptions.hpp"
 #include "TcpListener.hpp"
-#include "VideoStream.hpp"
+#include "VideoSource.hpp"
 
 namespace UmberlinTools {
 
 class StreamSession {
 public:
     // simulatorStart is when the simulator started: telemetry goes on across connections.
-    // Clients that connect to `listener` meanwhile are turned away.
+    // Clients that connect to `listener` meanwhile are turned away. The video is played from
+    // `clip` when there is one, else encoded live.
     StreamSession(PeerConnection& connection, TcpListener& listener, const SimulatorOptions& options,
-                  SimulatedCamera& camera, SteadyTime simulatorStart);
+                  SimulatedCamera& camera, SteadyTime simulatorStart, std::shared_ptr<const PreEncodedClip> clip);
 
     // Serves until the client goes away, a fault ends the connection or a stop is requested;
     // returns why it ended, in a few words.
@@ -50,10 +52,11 @@ private:
     const SimulatorOptions& options_;
     SimulatedCamera& camera_;
     SteadyTime simulatorStart_;
+    std::shared_ptr<const PreEncodedClip> clip_;
     SteadyTime connectedAt_;
     std::uint32_t sequenceNumber_ = 0;
 
-    std::unique_ptr<VideoStream> video_;
+    std::unique_ptr<VideoSource> video_;
     std::unique_ptr<AudioStream> audio_;
     FaultTimeline faults_;
     UmberlinWire::UmberlinWireStreamParser parser_;

@@ -1,7 +1,5 @@
 #include "VideoStream.hpp"
 
-#include <utility>
-
 namespace UmberlinTools {
 
 HevcEncoderSettings encoderSettings(const SimulatorOptions& options) {
@@ -16,52 +14,39 @@ HevcEncoderSettings encoderSettings(const SimulatorOptions& options) {
     };
 }
 
-VideoStream::VideoStream(const SimulatorOptions& options)
-    : encoder_(encoderSettings(options)),
-      painter_(nearestQuarterTurn(options.rotationDegrees)),
-      framePeriod_(std::chrono::nanoseconds(1'000'000'000LL / options.framesPerSecond)) {}
-
-UmberlinWire::VideoConfiguration VideoStream::configuration() const {
-    const HevcEncoderSettings& settings = encoder_.settings();
+UmberlinWire::VideoConfiguration videoConfiguration(const HevcEncoderSettings& settings,
+                                                    const std::vector<UmberlinWire::Bytes>& parameterSets) {
     return UmberlinWire::VideoConfiguration{
         .codec = UmberlinWire::Codec::hevc,
         .width = settings.width,
         .height = settings.height,
         .nalUnitHeaderLength = settings.nalUnitHeaderLength,
-        .parameterSets = encoder_.parameterSets(),
+        .parameterSets = parameterSets,
     };
 }
 
-void VideoStream::startClock(SteadyTime start) {
-    start_ = start;
-    nextFrame_ = 0;
-    skipped_ = 0;
+VideoStream::VideoStream(const SimulatorOptions& options)
+    : VideoSource(options.framesPerSecond),
+      encoder_(encoderSettings(options)),
+      painter_(nearestQuarterTurn(options.rotationDegrees)) {}
+
+UmberlinWire::VideoConfiguration VideoStream::configuration() const {
+    return videoConfiguration(encoder_.settings(), encoder_.parameterSets());
 }
 
-SteadyTime VideoStream::frameTime(std::int64_t index) const { return start_ + framePeriod_ * index; }
-
-SteadyTime VideoStream::nextDueTime() const { return frameTime(nextFrame_); }
-
-std::vector<EncodedFrame> VideoStream::encodeDue(SteadyTime now, const SimulatedCamera& camera) {
-    if (now < nextDueTime()) return {};
-    const std::int64_t latestDue = (now - start_) / framePeriod_;
-    skipped_ += latestDue - nextFrame_;
-    const std::int64_t frame = latestDue;
-    nextFrame_ = latestDue + 1;
-
-    const SteadyTime time = frameTime(frame);
+std::vector<EncodedFrame> VideoStream::takeDue(SteadyTime now, const SimulatedCamera& camera) {
+    const std::optional<std::int64_t> frame = clock_.latestDue(now);
+    if (!frame) return {};
+    clock_.take(*frame);
     const std::optional<FocusPoint> focus = camera.focusPoint();
-    painter_.paint(encoder_.nextPicture(),
-                   TestPictureContent{
-                       .frameNumber = frame,
-                       .secondsSinceStart = std::chrono::duration<double>(time - start_).count(),
-                       .cameraLine = camera.summary(),
-                       .focusPointX = focus ? std::optional(focus->x) : std::nullopt,
-                       .focusPointY = focus ? std::optional(focus->y) : std::nullopt,
-                   });
-    return encoder_.encode(std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count());
+    painter_.paint(encoder_.nextPicture(), TestPictureContent{
+                                               .frameNumber = *frame,
+                                               .secondsSinceStart = clock_.secondsOf(*frame),
+                                               .cameraLine = camera.summary(),
+                                               .focusPointX = focus ? std::optional(focus->x) : std::nullopt,
+                                               .focusPointY = focus ? std::optional(focus->y) : std::nullopt,
+                                           });
+    return encoder_.encode(clock_.nanosecondsOf(*frame));
 }
-
-std::int64_t VideoStream::takeSkippedCount() { return std::exchange(skipped_, 0); }
 
 }  // namespace UmberlinTools

@@ -157,14 +157,14 @@ TEST(VideoStream, SkipsThePicturesItIsLateForInsteadOfDrifting) {
     stream.startClock(start);
     constexpr auto period = std::chrono::milliseconds(40);
 
-    const auto first = stream.encodeDue(start, camera);
+    const auto first = stream.takeDue(start, camera);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_TRUE(first[0].keyFrame);
     EXPECT_EQ(first[0].presentationTimeNanoseconds, static_cast<std::int64_t>(nanosecondsOf(start)));
-    EXPECT_TRUE(stream.encodeDue(start + period - std::chrono::milliseconds(1), camera).empty());
+    EXPECT_TRUE(stream.takeDue(start + period - std::chrono::milliseconds(1), camera).empty());
 
     const SteadyTime late = start + 10 * period + std::chrono::milliseconds(5);
-    const auto caughtUp = stream.encodeDue(late, camera);
+    const auto caughtUp = stream.takeDue(late, camera);
     ASSERT_EQ(caughtUp.size(), 1u) << "one picture, the one due last";
     EXPECT_EQ(caughtUp[0].presentationTimeNanoseconds, static_cast<std::int64_t>(nanosecondsOf(start + 10 * period)));
     EXPECT_EQ(stream.takeSkippedCount(), 9);
