@@ -108,7 +108,9 @@ TEST_P(QuillfenAppQuitTest, WaitsOnlyWhileAMovieIsArmedRecordingOrFinishing) {
     app.requestQuit();  // asked again while waiting
     settle();
     EXPECT_EQ(approved.count(), 1);
-    if (GetParam().armed) EXPECT_FALSE(app.sessionRegistry().requiresRecordingFinalization());
+    if (GetParam().armed) {
+        EXPECT_FALSE(app.sessionRegistry().requiresRecordingFinalization());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, QuillfenAppQuitTest,
