@@ -303,7 +303,7 @@ public:
     }
 
     // A writer dropped while it still writes stops; one that is finishing completes its file.
-    // Neither waits here for the disk: the thread belongs to threads_, which joins it.
+    // Neither waits here for the disk: the thread belongs to threads_, which joins it later.
     ~FfmpegMovieWriter() override {
         if (!finishRequested_) {
             cancelWriting();

@@ -10,7 +10,8 @@
 // session at a source time, append samples while the inputs are ready, mark the inputs finished,
 // end the session, finishWriting (asynchronous). cancelWriting stops at any point. Releasing a
 // writer cancels it unless it is finishing, and returns at once, also while a write is stuck on
-// stalled storage; the writer's thread stays owned by whoever made the writer until it ends.
+// stalled storage; the writer's thread stays owned by the factory that made it (the real one's
+// MovieWriterThreads), not by the writer.
 #pragma once
 
 #include "Media/AudioFormatDescription.hpp"

@@ -1,11 +1,11 @@
 // The threads of one factory's movie writers, owned and joined here rather than by each writer.
 // A writer given up on (cancelled because its storage stalled) is released at once, without
-// waiting for a write that may never return, while its thread stays owned until it ends: nothing
-// writes a movie after the factory's owner (the recorder) is gone.
+// waiting for a write that may never return, while its thread stays owned here until it ends.
 //
 // Threads that have ended are joined whenever a new one starts, the rest when this goes away,
-// all within one bounded wait: a thread still stuck in storage after it is named in the log and
-// left to the end of the process, so closing a window or quitting never hangs on a dead disk.
+// all within one bounded wait: a thread still stuck in storage after that is named in the log and
+// left to the end of the process (it only closes its file once the write returns), so closing a
+// window or quitting never hangs on a dead disk.
 #pragma once
 
 #include <chrono>

@@ -1,5 +1,6 @@
 #pragma once
-// What kind of link a network interface is, read from the kernel's sysfs.
+// What kind of link a network interface is, read from the kernel: its sysfs, or ioctls inside a
+// network namespace that sysfs does not show.
 
 #include <filesystem>
 #include <optional>

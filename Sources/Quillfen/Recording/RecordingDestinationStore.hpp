@@ -1,6 +1,6 @@
 #pragma once
 // Where recordings go: the default recording folder and each phone's own folder,
-// remembered across launches in the user defaults, and the file names of new movies.
+// remembered across launches in the settings (QSettings), and the file names of new movies.
 
 #include <QDateTime>
 #include <QObject>
@@ -18,7 +18,7 @@
 
 namespace Quillfen {
 
-// Several stores share one user defaults store: the application's own (never bound to a
+// Several stores share one settings store: the application's own (never bound to a
 // phone; it edits the default folder) and one per monitor window (bound to the window's
 // phone). A folder chosen in a bound store belongs to that phone only; one chosen in an
 // unbound store becomes the default for every phone without a folder of its own. A stored
@@ -69,7 +69,7 @@ public:
     // videos folder), created when missing, becomes the default folder.
     static void storeFirstDefaultFolder(QSettings& defaults);
 
-    // The user defaults key of a phone's folder (none: the default folder's).
+    // The settings key of a phone's folder (none: the default folder's).
     static QString bookmarkKey(const std::optional<QString>& sourceID);
     // "Umberlin " + the date in local time as yyyy-MM-dd HH.mm.ss.
     static QString recordingBaseName(const QDateTime& date);

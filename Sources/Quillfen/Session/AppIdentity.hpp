@@ -1,5 +1,5 @@
 #pragma once
-// Who the application is to the system: the names under which Qt keeps its user defaults
+// Who the application is to the system: the names under which Qt keeps its settings
 // (QSettings), shared by the monitor and the command-line recorder so both see the same
 // recording folders and preferences.
 

@@ -192,10 +192,10 @@ private:
     void selectPendingAddressSource();
     std::string transportWord() const;
 
-    // Shows `changedState` at once and sends `command`, when a status exists.
+    // Shows `changed` at once and sends `command` (the callers check that a status exists).
     void sendCameraCommand(const UmberlinWire::CameraControlStatus& changed,
                            const UmberlinWire::CameraControlCommand& command);
-    // An exposure command carrying all four exposure fields of `state`.
+    // Shows `changed` and sends an exposure command carrying all four of its exposure fields.
     void sendExposure(UmberlinWire::CameraControlStatus changed);
 
     // Sets a published field and announces the change, if it is one.
