@@ -37,8 +37,8 @@ bool isNumber(const QVariant& value) {
     }
 }
 
-// A stored value as a number, the way user defaults read one: booleans are 1 or 0, texts
-// "true" and "yes" are 1, other texts are read as numbers, and anything unreadable is 0.
+// A stored value as a number: booleans are 1 or 0, texts "true" and "yes" are 1, other texts
+// are read as numbers, and anything unreadable is 0.
 // A text settings file hands every value back as a text ("true", "0", "38.5").
 double storedNumber(const QVariant& value) {
     if (value.metaType().id() == QMetaType::Bool) return value.toBool() ? 1 : 0;

@@ -1,6 +1,6 @@
 #pragma once
 // DidaruzoriZeroroDidevuzadez: one monitor window's preferences (mirroring, overlays, and
-// the teleprompter's speed and appearance), each written to the user defaults as it changes.
+// the teleprompter's speed and appearance), each written to the settings as it changes.
 
 #include <QObject>
 #include <QSettings>

@@ -25,7 +25,7 @@ const WindowControlText localNetworkSettingsText{
     KeyboardShortcut{KeyboardShortcut::option | KeyboardShortcut::command, ","},
     QString::fromUtf8(platformWords().localNetworkSettingsHelp),
     QString::fromUtf8(platformWords().localNetworkSettingsHelp)};
-// The control bar's Refresh holds the window's Command-R; this button does the same thing.
+// The control bar's Refresh holds the window's Command/Ctrl-R; this button does the same thing.
 const WindowControlText refreshSourcesText{"Refresh Sources", "arrow.clockwise",
                                            KeyboardShortcut{KeyboardShortcut::command, "R"},
                                            "Refresh available camera streams", "Refresh available camera streams"};

@@ -12,7 +12,6 @@ class ToggleButton : public QToolButton {
 public:
     explicit ToggleButton(QWidget* parent = nullptr);
 
-    // "On" or "Off".
     QString accessibleValue() const { return isChecked() ? "On" : "Off"; }
 
 private:

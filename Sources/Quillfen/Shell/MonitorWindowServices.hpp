@@ -1,6 +1,6 @@
 #pragma once
 // What the application hands every monitor window: the shared registry and default folder,
-// the user defaults, and how a window's session reaches the phones.
+// the settings, and how a window's session reaches the phones.
 
 #include <QSettings>
 

@@ -33,7 +33,7 @@ public:
     static constexpr int userManualWidth = 1120;
     static constexpr int userManualHeight = 760;
 
-    // `defaults` (the user defaults) must outlive the application. Opens no window yet.
+    // `defaults` (the application's settings) must outlive the application. Opens no window yet.
     QuillfenApp(QSettings& defaults, SessionPartsFactory makeSessionParts, QObject* parent = nullptr);
     ~QuillfenApp() override;
 
