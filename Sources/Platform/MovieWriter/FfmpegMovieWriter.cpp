@@ -45,7 +45,8 @@ struct Job {
     std::function<void()> completion;
 };
 
-// The bytes of a buffer's samples.
+// The bytes of a buffer's samples: the start of its block, or all of it when the buffer carries
+// no sample sizes (or sizes the block cannot hold).
 Media::ByteView sampleBytes(const Media::SampleBuffer& sample) {
     const Media::ByteView block = sample.dataBuffer()->bytes();
     const std::size_t size = sample.totalSampleSize();
@@ -95,7 +96,7 @@ struct WriterCore {
     }
 
     void run();
-    // 0, or an error that fails the writer.
+    // Nothing, or an error that fails the writer.
     std::optional<MovieWriterError> perform(Job& job);
     void closeMuxer();
 };

@@ -27,7 +27,7 @@ std::vector<double> supportedISOValues(double minimum, double maximum);
 // them, just the minimum, or nothing if the minimum is not a finite positive number.
 std::vector<double> supportedShutterDurations(double minimum, double maximum);
 
-// The index of the entry closest to `value`, the lower index winning ties; 0 for a list
+// The index of the entry of `in` closest to `to`, the lower index winning ties; 0 for a list
 // of fewer than two entries (so check that the list is not empty before using the entry).
 std::size_t nearestIndex(double to, std::span<const double> in);
 
