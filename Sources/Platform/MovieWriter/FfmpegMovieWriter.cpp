@@ -304,7 +304,7 @@ public:
     }
 
     // A writer dropped while it still writes stops; one that is finishing completes its file.
-    // Neither waits here for the disk: the thread belongs to threads_, which joins it later.
+    // Neither waits here for the disk: the thread belongs to threads_ (see MovieWriterThreads).
     ~FfmpegMovieWriter() override {
         if (!finishRequested_) {
             cancelWriting();

@@ -42,7 +42,7 @@ struct FfmpegMovieWriterOptions {
 };
 
 // A factory for writers with `options`. The factory and its writers share the writers' threads:
-// they are joined once the factory and every writer it made are gone, within shutdownPatience.
+// once the factory and every writer it made are gone, they are joined, or left past shutdownPatience.
 MovieWriterFactory makeFfmpegMovieWriterFactory(FfmpegMovieWriterOptions options = {});
 
 }  // namespace UmberlinPlatform

@@ -3,9 +3,8 @@
 // waiting for a write that may never return, while its thread stays owned here until it ends.
 //
 // Threads that have ended are joined whenever a new one starts, the rest when this goes away,
-// all within one bounded wait: a thread still stuck in storage after that is named in the log and
-// left to the end of the process (it only closes its file once the write returns), so closing a
-// window or quitting never hangs on a dead disk.
+// all within one bounded wait: a thread still busy after that (stuck in storage, say) is named in
+// the log and left to end on its own, so closing a window or quitting never hangs on a dead disk.
 #pragma once
 
 #include <chrono>
