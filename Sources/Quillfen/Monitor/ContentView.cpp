@@ -90,6 +90,9 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
             &ContentView::refreshMirroring);
     connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged, this,
             &ContentView::refreshMirroring);
+    connect(&preferences_, &DidaruzoriZeroroDidevuzadez::pictureAssistsChanged, preview_,
+            &Monitor::NetworkPreviewSurface::setPictureAssists);
+    preview_->setPictureAssists(preferences_.pictureAssists());
     refreshPicture();
     refreshMirroring();
 }

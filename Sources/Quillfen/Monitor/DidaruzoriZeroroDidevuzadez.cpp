@@ -3,6 +3,9 @@
 #include <QMetaType>
 #include <QVariant>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Quillfen {
 
 namespace {
@@ -22,6 +25,14 @@ constexpr const char* backdropOpacityKey = "teleprompter.backdropOpacity";
 constexpr const char* lineSpacingKey = "teleprompter.lineSpacing";
 constexpr const char* textAlignmentKey = "teleprompter.textAlignment";
 constexpr const char* phoneAddressKey = "monitor.phoneAddress";
+constexpr const char* zebrasKey = "monitor.zebras";
+constexpr const char* zebraThresholdKey = "monitor.zebraThreshold";
+constexpr const char* skinZebrasKey = "monitor.skinZebras";
+constexpr const char* skinLevelKey = "monitor.skinLevel";
+constexpr const char* focusPeakingKey = "monitor.focusPeaking";
+constexpr const char* peakingColorKey = "monitor.peakingColor";
+constexpr const char* peakingSensitivityKey = "monitor.peakingSensitivity";
+constexpr const char* falseColorKey = "monitor.falseColor";
 
 bool isNumber(const QVariant& value) {
     switch (value.metaType().id()) {
@@ -67,6 +78,28 @@ QString readString(const QSettings& defaults, const char* key, const QString& fa
     return fallback;  // absent, or a kind of value that is no text (a list, bytes)
 }
 
+int readPercent(const QSettings& defaults, const char* key, int fallback) {
+    const double value = readDouble(defaults, key, fallback);
+    return std::isfinite(value) ? static_cast<int>(std::lround(std::clamp(value, -1000.0, 1000.0))) : fallback;
+}
+
+Monitor::PictureAssistSettings readPictureAssists(const QSettings& defaults) {
+    Monitor::PictureAssistSettings assists;
+    assists.showsZebras = readBool(defaults, zebrasKey, assists.showsZebras);
+    assists.zebraThresholdPercent = readPercent(defaults, zebraThresholdKey, assists.zebraThresholdPercent);
+    assists.showsSkinZebras = readBool(defaults, skinZebrasKey, assists.showsSkinZebras);
+    assists.skinLevelPercent = readPercent(defaults, skinLevelKey, assists.skinLevelPercent);
+    assists.showsFocusPeaking = readBool(defaults, focusPeakingKey, assists.showsFocusPeaking);
+    const QString colorName = readString(defaults, peakingColorKey, QString());
+    for (const auto& color : Monitor::peakingColors) {
+        if (colorName.compare(QString::fromUtf8(color.name.data(), color.name.size()), Qt::CaseInsensitive) == 0)
+            assists.peakingColor = color.color;
+    }
+    assists.peakingSensitivityPercent = readPercent(defaults, peakingSensitivityKey, assists.peakingSensitivityPercent);
+    assists.showsFalseColor = readBool(defaults, falseColorKey, assists.showsFalseColor);
+    return assists.clamped();
+}
+
 }  // namespace
 
 DidaruzoriZeroroDidevuzadez::DidaruzoriZeroroDidevuzadez(QSettings& defaults, QObject* parent)
@@ -86,7 +119,8 @@ DidaruzoriZeroroDidevuzadez::DidaruzoriZeroroDidevuzadez(QSettings& defaults, QO
       teleprompterBackdropOpacity_(readDouble(defaults, backdropOpacityKey, 0.0)),
       teleprompterLineSpacing_(readDouble(defaults, lineSpacingKey, 10.0)),
       teleprompterTextAlignment_(readString(defaults, textAlignmentKey, "leading")),
-      phoneAddress_(readString(defaults, phoneAddressKey, "")) {}
+      phoneAddress_(readString(defaults, phoneAddressKey, "")),
+      pictureAssists_(readPictureAssists(defaults)) {}
 
 template <typename Value, typename Argument>
 void DidaruzoriZeroroDidevuzadez::assign(Value& field, const Value& value, const char* key,
@@ -162,6 +196,21 @@ void DidaruzoriZeroroDidevuzadez::setTeleprompterTextAlignment(const QString& va
 
 void DidaruzoriZeroroDidevuzadez::setPhoneAddress(const QString& value) {
     assign(phoneAddress_, value, phoneAddressKey, &DidaruzoriZeroroDidevuzadez::phoneAddressChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setPictureAssists(const Monitor::PictureAssistSettings& value) {
+    pictureAssists_ = value.clamped();
+    emit pictureAssistsChanged(pictureAssists_);
+    const auto& assists = pictureAssists_;
+    defaults_.setValue(zebrasKey, assists.showsZebras);
+    defaults_.setValue(zebraThresholdKey, assists.zebraThresholdPercent);
+    defaults_.setValue(skinZebrasKey, assists.showsSkinZebras);
+    defaults_.setValue(skinLevelKey, assists.skinLevelPercent);
+    defaults_.setValue(focusPeakingKey, assists.showsFocusPeaking);
+    const auto& colorName = Monitor::peakingColorInfo(assists.peakingColor).name;
+    defaults_.setValue(peakingColorKey, QString::fromUtf8(colorName.data(), colorName.size()));
+    defaults_.setValue(peakingSensitivityKey, assists.peakingSensitivityPercent);
+    defaults_.setValue(falseColorKey, assists.showsFalseColor);
 }
 
 }  // namespace Quillfen

@@ -1,10 +1,13 @@
 #pragma once
-// DidaruzoriZeroroDidevuzadez: one monitor window's preferences (mirroring, overlays, and
-// the teleprompter's speed and appearance), each written to the settings as it changes.
+// DidaruzoriZeroroDidevuzadez: one monitor window's preferences (mirroring, overlays, the
+// picture assists, and the teleprompter's speed and appearance), each written to the
+// settings as it changes.
 
 #include <QObject>
 #include <QSettings>
 #include <QString>
+
+#include "Monitor/Assists/PictureAssistSettings.hpp"
 
 namespace Quillfen {
 
@@ -62,6 +65,11 @@ public:
     const QString& teleprompterTextAlignment() const { return teleprompterTextAlignment_; }
     // The address last given to File › Connect to Address…, "host:port"; empty when none.
     const QString& phoneAddress() const { return phoneAddress_; }
+    // The exposure and focus assists: which are on and their levels ("monitor.zebras",
+    // "monitor.zebraThreshold", "monitor.skinZebras", "monitor.skinLevel",
+    // "monitor.focusPeaking", "monitor.peakingColor", "monitor.peakingSensitivity",
+    // "monitor.falseColor"); read within their ranges.
+    const Monitor::PictureAssistSettings& pictureAssists() const { return pictureAssists_; }
 
     // Each assignment notifies observers, then stores the value under its key.
     void setHorizontallyMirrored(bool value);
@@ -79,6 +87,7 @@ public:
     void setTeleprompterLineSpacing(double value);
     void setTeleprompterTextAlignment(const QString& value);
     void setPhoneAddress(const QString& value);
+    void setPictureAssists(const Monitor::PictureAssistSettings& value);
 
 signals:
     void isHorizontallyMirroredChanged(bool value);
@@ -96,6 +105,7 @@ signals:
     void teleprompterLineSpacingChanged(double value);
     void teleprompterTextAlignmentChanged(const QString& value);
     void phoneAddressChanged(const QString& value);
+    void pictureAssistsChanged(const Monitor::PictureAssistSettings& value);
 
 private:
     template <typename Value, typename Argument>
@@ -118,6 +128,7 @@ private:
     double teleprompterLineSpacing_;
     QString teleprompterTextAlignment_;
     QString phoneAddress_;
+    Monitor::PictureAssistSettings pictureAssists_;
 };
 
 }  // namespace Quillfen

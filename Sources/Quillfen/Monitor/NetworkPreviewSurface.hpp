@@ -20,6 +20,7 @@ public:
     void setRotation(MonitorRotation rotation) { view_->setRotation(rotation); }
     void setHorizontallyMirrored(bool mirrored) { view_->setHorizontallyMirrored(mirrored); }
     void setVerticallyMirrored(bool mirrored) { view_->setVerticallyMirrored(mirrored); }
+    void setPictureAssists(const PictureAssistSettings& assists) { view_->setPictureAssists(assists); }
 
     NetworkPreviewView& view() { return *view_; }
 

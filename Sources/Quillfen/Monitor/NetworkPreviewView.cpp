@@ -5,6 +5,10 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
+#include <cmath>
+
+#include "Monitor/Assists/FalseColorLegend.hpp"
+#include "Monitor/Assists/ZebraPattern.hpp"
 #include "Monitor/PreviewOpenGlCanvas.hpp"
 #include "Monitor/PreviewRasterCanvas.hpp"
 
@@ -41,6 +45,11 @@ NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> ren
     } else {
         canvas_ = new PreviewRasterCanvas(*this);
     }
+    falseColorLegend_ = new FalseColorLegend(this);
+    falseColorLegend_->hide();
+    assistClock_.start();
+    stripeDrift_.setInterval(100);
+    connect(&stripeDrift_, &QTimer::timeout, canvas_, qOverload<>(&QWidget::update));
 
     // The mailbox calls the waker on the decoding thread; it only posts the collection here.
     renderer_->frameMailbox().setWaker(this, [this] {
@@ -93,9 +102,36 @@ void NetworkPreviewView::changeOrientation(const PreviewOrientation& orientation
     canvas_->update();
 }
 
+void NetworkPreviewView::setPictureAssists(const PictureAssistSettings& assists) {
+    assists_ = assists;
+    falseColorLegend_->setVisible(assists.showsFalseColor);
+    if (assists.showsZebras && !heldAssistTime_) {
+        stripeDrift_.start();
+    } else {
+        stripeDrift_.stop();
+    }
+    canvas_->update();
+}
+
+double NetworkPreviewView::assistSeconds() const {
+    if (heldAssistTime_) return *heldAssistTime_;
+    // The drift repeats every stripe period; keeping the time within one keeps the shader's
+    // single-precision arithmetic exact after days of running.
+    const double cycle = 1 / zebraPeriodsPerSecond;
+    const double seconds = assistClock_.elapsed() / 1000.0;
+    return seconds - cycle * std::floor(seconds / cycle);
+}
+
+void NetworkPreviewView::holdAssistTime(std::optional<double> held) {
+    heldAssistTime_ = held;
+    setPictureAssists(assists_);
+}
+
 void NetworkPreviewView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     canvas_->setGeometry(rect());
+    const QSize legend = falseColorLegend_->sizeHint();
+    falseColorLegend_->setGeometry((width() - legend.width()) / 2, 12, legend.width(), legend.height());
 }
 
 }  // namespace Quillfen::Monitor

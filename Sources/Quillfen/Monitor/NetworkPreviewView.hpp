@@ -6,11 +6,15 @@
 // through the CPU. Collects pictures from the renderer's frame mailbox when woken; a new
 // view of the same renderer takes the pictures over from the old one.
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "Monitor/Assists/PictureAssistSettings.hpp"
 #include "Monitor/NetworkVideoRenderer.hpp"
 #include "Monitor/PreviewLayout.hpp"
 #include "Video/DecodedVideoFrame.hpp"
@@ -39,6 +43,14 @@ public:
 
     bool drawsWithOpenGl() const { return drawsWithOpenGl_; }
 
+    // The exposure and focus assists drawn over the picture (never into a recording).
+    const PictureAssistSettings& pictureAssists() const { return assists_; }
+    void setPictureAssists(const PictureAssistSettings& assists);
+    // Where the zebra stripes are in their slow drift, in seconds; `held` keeps them still
+    // there (for a still picture to compare), none lets them drift again.
+    double assistSeconds() const;
+    void holdAssistTime(std::optional<double> held);
+
     // For the drawing child: what to draw (no frame: black) and where.
     const Video::DecodedVideoFrameRef& frame() const { return frame_; }
     PreviewLayout layoutFor(QSizeF size) const;
@@ -62,6 +74,11 @@ private:
     bool frameWasDrawn_ = true;  // frameDrawn was sent for frame_
     bool drawsWithOpenGl_;
     QWidget* canvas_ = nullptr;
+    QWidget* falseColorLegend_ = nullptr;
+    PictureAssistSettings assists_;
+    QElapsedTimer assistClock_;
+    std::optional<double> heldAssistTime_;
+    QTimer stripeDrift_;  // repaints while the stripes drift, also when no new picture comes
 };
 
 }  // namespace Quillfen::Monitor

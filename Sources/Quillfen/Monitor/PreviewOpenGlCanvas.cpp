@@ -3,6 +3,7 @@
 #include <QOpenGLContext>
 
 #include "Log/DiagnosticLog.hpp"
+#include "Monitor/Assists/PictureAssistShader.hpp"
 #include "Monitor/NetworkPreviewView.hpp"
 #include "Monitor/PreviewColorConversion.hpp"
 
@@ -20,7 +21,9 @@ void main() {
 }
 )";
 
-constexpr const char* fragmentShader = R"(
+// With the assists, or (should their shader fail on some driver) the bare picture.
+QString fragmentShader(bool withAssists) {
+    return QStringLiteral(R"(
 varying vec2 pictureCoordinate;
 uniform sampler2D lumaPlane;
 uniform sampler2D blueDifferencePlane;
@@ -28,13 +31,19 @@ uniform sampler2D redDifferencePlane;
 uniform mat3 yuvToRgb;
 uniform vec3 sampleScale;
 uniform vec3 sampleOffset;
+)") + (withAssists ? pictureAssistShaderDeclarations() : QString()) +
+           QStringLiteral(R"(
 void main() {
-    vec3 samples = vec3(texture2D(lumaPlane, pictureCoordinate).r,
-                        texture2D(blueDifferencePlane, pictureCoordinate).r,
+    float luma = texture2D(lumaPlane, pictureCoordinate).r;
+    vec3 samples = vec3(luma, texture2D(blueDifferencePlane, pictureCoordinate).r,
                         texture2D(redDifferencePlane, pictureCoordinate).r);
-    gl_FragColor = vec4(clamp(yuvToRgb * (samples * sampleScale - sampleOffset), 0.0, 1.0), 1.0);
+    vec3 rgb = clamp(yuvToRgb * (samples * sampleScale - sampleOffset), 0.0, 1.0);
+)") + (withAssists ? pictureAssistShaderStatements() : QString()) +
+           QStringLiteral(R"(
+    gl_FragColor = vec4(rgb, 1.0);
 }
-)";
+)");
+}
 
 constexpr GLenum unpackRowLength = 0x0CF2;  // GL_UNPACK_ROW_LENGTH
 constexpr GLint red8 = 0x8229;              // GL_R8
@@ -58,8 +67,13 @@ void PreviewOpenGlCanvas::initializeGL() {
     initializeOpenGLFunctions();
     releaseTextures();  // a new context after the widget moved to another window
     uploadedFrame_.reset();
-    programIsReady_ = program_.addShaderFromSourceCode(QOpenGLShader::Vertex, vertexShader) &&
-                      program_.addShaderFromSourceCode(QOpenGLShader::Fragment, fragmentShader) && program_.link();
+    programIsReady_ = buildProgram(true);
+    drawsAssists_ = programIsReady_;
+    if (!programIsReady_) {
+        UmberlinPlatform::logLine("[Umberlin preview] The assists' shader failed, the picture is shown without them: " +
+                                  program_.log().toStdString());
+        programIsReady_ = buildProgram(false);
+    }
     if (!programIsReady_) {
         UmberlinPlatform::logLine("[Umberlin preview] The preview shader failed: " + program_.log().toStdString());
         return;
@@ -72,6 +86,12 @@ void PreviewOpenGlCanvas::initializeGL() {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
+}
+
+bool PreviewOpenGlCanvas::buildProgram(bool withAssists) {
+    program_.removeAllShaders();
+    return program_.addShaderFromSourceCode(QOpenGLShader::Vertex, vertexShader) &&
+           program_.addShaderFromSourceCode(QOpenGLShader::Fragment, fragmentShader(withAssists)) && program_.link();
 }
 
 void PreviewOpenGlCanvas::releaseTextures() {
@@ -126,6 +146,10 @@ void PreviewOpenGlCanvas::paintGL() {
     program_.setUniformValue("yuvToRgb", conversion.matrix);
     program_.setUniformValue("sampleScale", conversion.scale);
     program_.setUniformValue("sampleOffset", conversion.offset);
+    if (drawsAssists_) {
+        setPictureAssistUniforms(program_, view_.pictureAssists(), *frame, layout.pictureSize * devicePixelRatioF(),
+                                 view_.assistSeconds());
+    }
     program_.enableAttributeArray("position");
     program_.enableAttributeArray("textureCoordinate");
     program_.setAttributeArray("position", positions, 2);

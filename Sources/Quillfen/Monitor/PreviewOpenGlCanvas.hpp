@@ -1,7 +1,8 @@
 #pragma once
 // The preview's drawing through OpenGL: the picture's three planes uploaded as single-channel
 // textures (8 or 16 bits a sample, straight from the decoder's buffers), converted to RGB in
-// a fragment shader, and drawn as one quad turned and mirrored by the preview's layout.
+// a fragment shader with the exposure and focus assists, and drawn as one quad turned and
+// mirrored by the preview's layout.
 
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
@@ -26,11 +27,13 @@ protected:
 
 private:
     void upload(const Video::DecodedVideoFrame& frame);
+    bool buildProgram(bool withAssists);
     void releaseTextures();
 
     NetworkPreviewView& view_;
     QOpenGLShaderProgram program_;
     bool programIsReady_ = false;
+    bool drawsAssists_ = false;  // the assists' shader compiled
     std::array<GLuint, 3> textures_{};
     Video::DecodedVideoFrameRef uploadedFrame_;
 };

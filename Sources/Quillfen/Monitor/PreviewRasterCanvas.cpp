@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "Monitor/Assists/PictureAssistRaster.hpp"
 #include "Monitor/NetworkPreviewView.hpp"
 
 namespace Quillfen::Monitor {
@@ -33,9 +34,17 @@ void PreviewRasterCanvas::paintEvent(QPaintEvent*) {
             image_.fill(Qt::black);
         }
     }
+    const PictureAssistSettings& assists = view_.pictureAssists();
+    if (assists.drawsOverThePicture()) {
+        withAssists_ = image_.copy();
+        drawPictureAssists(*frame, assists, view_.assistSeconds(), withAssists_);
+    } else {
+        withAssists_ = QImage();
+    }
     painter.setTransform(layout.layerToView);
     const QSizeF& shown = layout.pictureSize;
-    painter.drawImage(QRectF(QPointF(-shown.width() / 2, -shown.height() / 2), shown), image_);
+    painter.drawImage(QRectF(QPointF(-shown.width() / 2, -shown.height() / 2), shown),
+                      withAssists_.isNull() ? image_ : withAssists_);
     view_.didDraw();
 }
 

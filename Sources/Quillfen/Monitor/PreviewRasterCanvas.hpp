@@ -1,6 +1,7 @@
 #pragma once
 // The preview's drawing through the CPU: the picture converted to RGB at the size it is shown
-// (libswscale), then turned and mirrored by the painter in exact quarter turns.
+// (libswscale), the assists drawn into a copy, then turned and mirrored by the painter in
+// exact quarter turns.
 
 #include <QImage>
 #include <QWidget>
@@ -22,6 +23,7 @@ private:
     NetworkPreviewView& view_;
     Video::VideoFrameScaler scaler_;
     QImage image_;
+    QImage withAssists_;                      // image_ with the assists drawn in, while any is on
     Video::DecodedVideoFrameRef imageFrame_;  // what image_ shows
 };
 

@@ -5,6 +5,7 @@
 
 #include "Shell/QuillfenApp.hpp"
 #include "Shell/RazozoroviRidoraRezi.hpp"
+#include "Shell/ViewMenu.hpp"
 
 namespace Quillfen {
 
@@ -30,6 +31,7 @@ void MonitorWindow::addMenus() {
     file->addSeparator();
     file->addAction(commands.quit);
     menuBar()->addMenu(QStringLiteral("&Edit"))->addAction(commands.settings);
+    menuBar()->addMenu(makeViewMenu(root_->preferences(), this));
     menuBar()->addMenu(QStringLiteral("&Help"))->addAction(commands.userManual);
 }
 

@@ -23,6 +23,14 @@ struct ShownPicture {
         renderer->enqueue(video.samples.front());
     }
 
+    // A decoded picture handed straight to the view, drawn at its own size.
+    ShownPicture(NetworkPreviewView::Drawing drawing, const Video::DecodedVideoFrameRef& frame)
+        : view(renderer, nullptr, drawing) {
+        view.resize(frame->width(), frame->height());
+        view.show();
+        renderer->frameMailbox().deliver(frame);
+    }
+
     // True once the picture was drawn.
     bool waitForPicture() {
         return QTest::qWaitFor([this] { return drawn; }, 10'000);

@@ -11,9 +11,11 @@
 #      and the down arrow moves the text 72 points up;
 #   5. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
 #   6. M mirrors the picture;
-#   7. Ctrl+Shift+R records, Ctrl+Q quits once the movie is finalised, and ffprobe reads it;
-#   8. started again, it reaches a phone that does not advertise itself through File › Connect
-#      to Address… (Ctrl+L);
+#   7. with zebras, focus peaking and false colour on (Z, F, C), Ctrl+Shift+R records, Ctrl+Q
+#      quits once the movie is finalised, ffprobe reads it, and its video frames are the
+#      phone's byte for byte;
+#   8. started again (mirroring and assists remembered, and turned off), it reaches a phone
+#      that does not advertise itself through File › Connect to Address… (Ctrl+L);
 #   9. a second launch opens its window in the running application (which offers it no phone:
 #      the only one is taken) and ends;
 #  10. a launch while the application is stopped (SIGSTOP) starts on its own after a time-out.
@@ -199,13 +201,14 @@ xdotool key Escape
 
 # The phone goes away and comes back on its side.
 stop_phone
-start_phone --rotation 90
+start_phone --rotation 90 --video-checksums "$workdir/sent.md5"
 expect_picture turned turned
 
 xdotool windowfocus --sync "$window"
 xdotool key m
 expect_picture mirrored mirrored
 
+xdotool key z f c
 xdotool key ctrl+shift+r
 wait_for 20 compgen -G "$workdir/movies/*.mov" >/dev/null || fail "Ctrl+Shift+R started no recording"
 sleep 3
@@ -222,6 +225,11 @@ streams=$(ffprobe -v error -show_entries stream=codec_name,codec_tag_string -of 
 duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$movie")
 awk -v d="$duration" 'BEGIN { exit !(d >= 2) }' || fail "$movie lasts only $duration s"
 echo "movie: ${movie##*/}, $duration s"
+# The assists are drawn on the preview only: every recorded frame is one the phone sent.
+ffmpeg -v error -i "$movie" -map 0:v:0 -c copy -f framemd5 - | grep -v '^#' | awk -F', *' '{ print $6 }' \
+  >"$workdir/recorded.md5"
+[[ -s $workdir/recorded.md5 ]] && ! grep -vxFf "$workdir/sent.md5" "$workdir/recorded.md5" >/dev/null ||
+  fail "the movie holds video frames the phone did not send"
 
 # 8. A phone that does not advertise itself, reached by its address.
 stop_phone
@@ -233,7 +241,7 @@ app_pid=$(cat "$workdir/app.pid")
 wait_for 20 shows_windows "$app_pid" 1 || fail "the application shows no window"
 window=$(windows_of "$app_pid" | head -n 1)
 xdotool windowfocus --sync "$window"
-xdotool key m  # the mirroring of step 6 is remembered: back to upright
+xdotool key m z f c  # the mirroring and the assists are remembered: back to the bare upright picture
 xdotool key ctrl+l
 dialog=$(xdotool search --sync --onlyvisible --name '^Connect to Address$' | head -n 1)
 xdotool windowfocus --sync "$dialog"
