@@ -71,14 +71,26 @@ void CaptureSessionController::MainThreadHop::operator()(std::function<void(Capt
 }
 
 // Media goes from the receiver's queue straight to the sample buffer sinks and the recorder;
-// the rest reaches the controller on the main thread.
+// the rest reaches the controller on the main thread. What a phone may send many times a
+// second (telemetry, camera status, orientation, audio) goes through one mailbox per kind, so
+// a busy main thread holds at most one update of each; every other post first closes the
+// mailboxes, so nothing sent after it is applied before it.
 void CaptureSessionController::configureStreamReceiver() {
     NetworkCameraReceiver& receiver = *streamReceiver_;
     const MainThreadHop onMain = mainThreadHop();
     const std::weak_ptr<NetworkVideoRecorder> recorder = streamRecorder_;
+    const auto mailboxes = std::make_shared<TelemetryMailboxes>(
+        [onMain](UmberlinPlatform::Work deliver) {
+            onMain([deliver = std::move(deliver)](CaptureSessionController&) { deliver(); }, true);
+        },
+        *this);
+    const auto inOrder = [onMain, mailboxes](std::function<void(CaptureSessionController&)> work, bool ifSelected) {
+        mailboxes->closeAll();
+        onMain(std::move(work), ifSelected);
+    };
 
-    receiver.onServicesChanged = [onMain](const std::vector<NetworkCameraService>& services) {
-        onMain(
+    receiver.onServicesChanged = [inOrder](const std::vector<NetworkCameraService>& services) {
+        inOrder(
             [services](CaptureSessionController& self) {
                 self.streamServices_ = services;
                 self.rebuildSources();
@@ -86,8 +98,8 @@ void CaptureSessionController::configureStreamReceiver() {
             },
             false);
     };
-    receiver.onStateChanged = [onMain](const NetworkCameraReceiver::State& state) {
-        onMain(
+    receiver.onStateChanged = [inOrder](const NetworkCameraReceiver::State& state) {
+        inOrder(
             [state](CaptureSessionController& self) {
                 if (self.selectedSourceKind()) {
                     self.handleReceiverState(state);
@@ -99,39 +111,25 @@ void CaptureSessionController::configureStreamReceiver() {
             },
             false);
     };
-    receiver.onStreamInfoChanged = [onMain](const UmberlinWire::Hello& hello) {
-        onMain([hello](CaptureSessionController& self) { self.handleStreamInfo(hello); }, true);
+    receiver.onStreamInfoChanged = [inOrder](const UmberlinWire::Hello& hello) {
+        inOrder([hello](CaptureSessionController& self) { self.handleStreamInfo(hello); }, true);
     };
-    receiver.onOrientationChanged = [onMain](const UmberlinWire::VideoOrientation& orientation) {
-        onMain(
-            [angle = orientation.rotationAngleDegrees](CaptureSessionController& self) {
-                self.assign(self.streamRotationAngleDegrees_, normalizedRotation(angle),
-                            &CaptureSessionController::streamRotationAngleDegreesChanged);
-            },
-            true);
+    receiver.onOrientationChanged = [mailboxes](const UmberlinWire::VideoOrientation& orientation) {
+        mailboxes->orientation.send(orientation.rotationAngleDegrees);
     };
-    receiver.onDeviceStatusChanged = [onMain](const UmberlinWire::DeviceStatus& status) {
-        onMain(
-            [status](CaptureSessionController& self) {
-                self.assign(self.deviceStatus_, std::optional(status), &CaptureSessionController::deviceStatusChanged);
-            },
-            true);
+    receiver.onDeviceStatusChanged = [mailboxes](const UmberlinWire::DeviceStatus& status) {
+        mailboxes->deviceStatus.send(status);
     };
-    receiver.onCameraControlStatusChanged = [onMain](const CameraControlStatus& status) {
-        onMain(
-            [status](CaptureSessionController& self) {
-                self.assign(self.cameraControlStatus_, std::optional(status),
-                            &CaptureSessionController::cameraControlStatusChanged);
-            },
-            true);
+    receiver.onCameraControlStatusChanged = [mailboxes](const CameraControlStatus& status) {
+        mailboxes->cameraControlStatus.send(status);
     };
     receiver.onFormatChanged = [sinks = sampleBufferSinks_] { sinks.flush(); };
     receiver.onAudioFormatChanged = [recorder](const std::shared_ptr<const Media::AudioFormatDescription>& format,
                                                const UmberlinWire::AudioConfiguration&) {
         if (auto strong = recorder.lock()) strong->updateAudioFormat(format);
     };
-    receiver.onFirstFrameReceived = [onMain] {
-        onMain(
+    receiver.onFirstFrameReceived = [inOrder] {
+        inOrder(
             [](CaptureSessionController& self) {
                 // Composed first: an observer of isRunning may end the selection, and the
                 // sentence must name the link of this source, not a default.
@@ -146,21 +144,48 @@ void CaptureSessionController::configureStreamReceiver() {
     receiver.onSampleBuffer = [sinks = sampleBufferSinks_](const Media::SampleBufferRef& buffer) {
         sinks.enqueue(buffer);
     };
-    receiver.onAudioSampleBuffer = [onMain, recorder](const Media::SampleBufferRef& buffer) {
+    receiver.onAudioSampleBuffer = [mailboxes, recorder](const Media::SampleBufferRef& buffer) {
         if (auto strong = recorder.lock()) strong->appendAudio(buffer);
-        onMain(
-            [](CaptureSessionController& self) {
-                self.assign(self.phoneAudioAvailable_, true, &CaptureSessionController::phoneAudioAvailableChanged);
-            },
-            true);
+        mailboxes->phoneAudioAvailable.send(true);
     };
-    receiver.onAudioMeterChanged = [onMain](const AudioMeterReading& reading) {
-        onMain(
-            [reading](CaptureSessionController& self) {
-                self.assign(self.phoneAudioReading_, reading, &CaptureSessionController::phoneAudioReadingChanged);
-            },
-            true);
+    receiver.onAudioMeterChanged = [mailboxes](const AudioMeterReading& reading) {
+        mailboxes->phoneAudioReading.send(reading);
     };
+}
+
+// Each `apply` runs inside a delivery that has checked the controller is alive.
+CaptureSessionController::TelemetryMailboxes::TelemetryMailboxes(const UmberlinPlatform::PostToMain& deliverIfSelected,
+                                                                 CaptureSessionController& self)
+    : orientation(deliverIfSelected,
+                  [&self](std::int64_t angle) {
+                      self.assign(self.streamRotationAngleDegrees_, normalizedRotation(angle),
+                                  &CaptureSessionController::streamRotationAngleDegreesChanged);
+                  }),
+      deviceStatus(deliverIfSelected,
+                   [&self](UmberlinWire::DeviceStatus status) {
+                       self.assign(self.deviceStatus_, std::optional(std::move(status)),
+                                   &CaptureSessionController::deviceStatusChanged);
+                   }),
+      cameraControlStatus(deliverIfSelected,
+                          [&self](CameraControlStatus status) {
+                              self.assign(self.cameraControlStatus_, std::optional(std::move(status)),
+                                          &CaptureSessionController::cameraControlStatusChanged);
+                          }),
+      phoneAudioAvailable(deliverIfSelected,
+                          [&self](bool available) {
+                              self.assign(self.phoneAudioAvailable_, available,
+                                          &CaptureSessionController::phoneAudioAvailableChanged);
+                          }),
+      phoneAudioReading(deliverIfSelected, [&self](AudioMeterReading reading) {
+          self.assign(self.phoneAudioReading_, reading, &CaptureSessionController::phoneAudioReadingChanged);
+      }) {}
+
+void CaptureSessionController::TelemetryMailboxes::closeAll() {
+    orientation.close();
+    deviceStatus.close();
+    cameraControlStatus.close();
+    phoneAudioAvailable.close();
+    phoneAudioReading.close();
 }
 
 void CaptureSessionController::configureStreamRecorder() {

@@ -16,6 +16,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,6 +32,7 @@
 #include "Recording/InterruptedRecordingRecovery.hpp"
 #include "Recording/NetworkVideoRecorder.hpp"
 #include "Recording/RecordingSpaceWatch.hpp"
+#include "Session/LatestValueMailbox.hpp"
 #include "Session/MonitorModels.hpp"
 #include "UmberlinWire/WireProtocol.hpp"
 
@@ -175,6 +177,21 @@ private:
         CaptureSessionController* controller;
         void operator()(std::function<void(CaptureSessionController&)> work, bool ifSelected) const;
     };
+
+    // The receiver's frequent updates, one mailbox per kind (used on the receiver's queue).
+    // `deliverIfSelected` posts a delivery that runs only while the controller lives and a
+    // source is selected.
+    struct TelemetryMailboxes {
+        TelemetryMailboxes(const UmberlinPlatform::PostToMain& deliverIfSelected, CaptureSessionController& self);
+        void closeAll();
+
+        LatestValueMailbox<std::int64_t> orientation;
+        LatestValueMailbox<UmberlinWire::DeviceStatus> deviceStatus;
+        LatestValueMailbox<UmberlinWire::CameraControlStatus> cameraControlStatus;
+        LatestValueMailbox<bool> phoneAudioAvailable;
+        LatestValueMailbox<AudioMeterReading> phoneAudioReading;
+    };
+
     MainThreadHop mainThreadHop();
     void configureStreamReceiver();
     void configureStreamRecorder();

@@ -238,6 +238,50 @@ TEST_F(CaptureSessionBadgeTest, RecordingBadgeCountsMinutesPastAnHour) {
     }
 }
 
+// A phone flooding telemetry while the main thread is busy: one waiting update per kind, the
+// latest value applied, and a value sent after a connection state is never applied before it.
+TEST_F(CaptureSessionControllerTest, TelemetryFloodWaitsAsOneUpdatePerKindInOrder) {
+    using UmberlinWire::MessageType;
+    Window& window = openBrowsingWindow();
+    auto& controller = *window.controller;
+    discover(window, {{"Studio", {wiredInterface("anri0")}}});
+    goLive(window);
+    const auto status = [](double battery) {
+        return UmberlinWire::DeviceStatus{battery, UmberlinWire::BatteryState::charging, std::nullopt, std::nullopt,
+                                          std::nullopt};
+    };
+    auto camera = cameraControlStatus();
+
+    for (int i = 1; i <= 200; ++i) {
+        camera.state.exposureBiasEV = i / 100.0;
+        window.receiver.deliver(window.receiver.connections.latest(),
+                                joined({jsonPacket(MessageType::status, status(i / 200.0)),
+                                        jsonPacket(MessageType::videoOrientation, UmberlinWire::VideoOrientation{i}),
+                                        jsonPacket(MessageType::cameraControlStatus, camera)}));
+        window.receiver.queue->runAllReady();
+    }
+    EXPECT_EQ(mainQueue->pendingCount(), 3u);
+    settle();
+    EXPECT_EQ(controller.deviceStatus(), status(1.0));
+    EXPECT_EQ(controller.streamRotationAngleDegrees(), 180);
+    EXPECT_EQ(controller.cameraControlStatus(), camera);
+
+    // The connection fails and the phone is reached again before the main thread runs: the new
+    // connection's status survives the clearing that the failure brings.
+    window.receiver.deliver(window.receiver.connections.latest(), jsonPacket(MessageType::status, status(0.1)));
+    window.receiver.queue->runAllReady();
+    window.receiver.connections.latest().reportState(UmberlinPlatform::ConnectionState::failed(
+        UmberlinPlatform::NetworkError{.code = 1, .localizedDescription = "x"}));
+    controller.refreshSources();
+    window.receiver.queue->runAllReady();
+    window.receiver.connections.latest().reportState(UmberlinPlatform::ConnectionState::ready());
+    window.receiver.queue->runAllReady();
+    window.receiver.deliver(window.receiver.connections.latest(), jsonPacket(MessageType::status, status(0.9)));
+    window.receiver.queue->runAllReady();
+    settle();
+    EXPECT_EQ(controller.deviceStatus(), status(0.9));
+}
+
 class CaptureSessionCameraControlTest : public CaptureSessionTest {
 protected:
     void SetUp() override {
