@@ -30,6 +30,7 @@ FaultTimeline::FaultTimeline(const FaultPlan& plan, SteadyTime connectedAt) {
     schedule(plan.videoClockJumpAfterSeconds, FaultAction::jumpVideoClock);
     schedule(plan.audioClockJumpAfterSeconds, FaultAction::jumpAudioClock);
     schedule(plan.helloFloodAfterSeconds, FaultAction::floodHello);
+    schedule(plan.telemetryFloodAfterSeconds, FaultAction::floodTelemetry);
     schedule(plan.oversizedJsonAfterSeconds, FaultAction::oversizedJson);
     if (plan.stallAfterSeconds && plan.stallSeconds > 0) {
         schedule(plan.stallAfterSeconds, FaultAction::stallBegins);

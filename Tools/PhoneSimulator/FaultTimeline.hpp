@@ -20,6 +20,7 @@ enum class FaultAction {
     jumpVideoClock,
     jumpAudioClock,
     floodHello,
+    floodTelemetry,
     oversizedJson,
     stallBegins,
     stallEnds

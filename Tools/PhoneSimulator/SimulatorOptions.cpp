@@ -159,6 +159,10 @@ const std::vector<OptionSpec>& optionSpecs() {
          "fault: after this long, stop reading the client's commands and send about 2000 hello messages a "
          "second besides the media",
          [](auto& o, auto& v) { o.faults.helloFloodAfterSeconds = secondsValue("--flood-hello-after", v); }},
+        {"--flood-telemetry-after", "SECONDS",
+         "fault: after this long, send about 2000 each of status, orientation and camera status messages a second "
+         "besides the media",
+         [](auto& o, auto& v) { o.faults.telemetryFloodAfterSeconds = secondsValue("--flood-telemetry-after", v); }},
         {"--oversized-json-after", "SECONDS",
          "fault: send a hello of 2 MiB (an unknown key holds the padding) after this long, then go on streaming",
          [](auto& o, auto& v) { o.faults.oversizedJsonAfterSeconds = secondsValue("--oversized-json-after", v); }},

@@ -30,6 +30,8 @@ struct FaultPlan {
     double clockJumpSeconds = 94'608'000;  // three years
     // The phone stops reading the client's bytes and sends hello after hello.
     std::optional<double> helloFloodAfterSeconds;
+    // The phone sends status, orientation and camera status thousands of times a second.
+    std::optional<double> telemetryFloodAfterSeconds;
     std::optional<double> oversizedJsonAfterSeconds;
 };
 

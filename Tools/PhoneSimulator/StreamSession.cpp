@@ -23,7 +23,8 @@ constexpr auto telemetryPeriod = std::chrono::milliseconds(250);
 constexpr auto cameraStatusPeriod = std::chrono::seconds(2);
 constexpr auto skipReportPeriod = std::chrono::seconds(5);
 constexpr auto idleWait = std::chrono::seconds(1);
-// A flooding phone sends this many hellos every floodPeriod: about 2000 a second.
+// A flooding phone sends this many hellos (or of each telemetry message) every floodPeriod:
+// about 2000 a second.
 constexpr int floodBatch = 20;
 constexpr auto floodPeriod = std::chrono::milliseconds(10);
 constexpr std::size_t oversizedJsonSize = 2 * 1024 * 1024;
@@ -131,6 +132,29 @@ std::optional<std::string> StreamSession::sendHelloFlood() {
     return std::nullopt;
 }
 
+// Each round turns the phone a little and changes its battery and exposure bias, so every
+// message differs from the one before.
+std::optional<std::string> StreamSession::sendTelemetryFlood() {
+    const double uptime = std::chrono::duration<double>(std::chrono::steady_clock::now() - simulatorStart_).count();
+    DeviceStatus status = simulatedDeviceStatus(uptime, options_.sendAudio);
+    CameraControlStatus camera = camera_.status();
+    for (int index = 0; index < floodBatch; ++index) {
+        const std::uint64_t now = nowNanoseconds();
+        status.batteryLevel = index / double(floodBatch);
+        camera.state.exposureBiasEV = index / double(floodBatch);
+        if (auto ended = send(MessageType::status, {}, now, encode(status))) return ended;
+        if (auto ended = send(MessageType::videoOrientation, {}, now,
+                              encode(VideoOrientation{.rotationAngleDegrees = options_.rotationDegrees + index})))
+            return ended;
+        if (auto ended = send(MessageType::cameraControlStatus, {}, now, encode(camera))) return ended;
+    }
+    // The last of each is what the phone really reports.
+    if (auto ended = send(MessageType::videoOrientation, {}, nowNanoseconds(),
+                          encode(VideoOrientation{.rotationAngleDegrees = options_.rotationDegrees})))
+        return ended;
+    return sendCameraStatus();
+}
+
 std::optional<std::string> StreamSession::sendAnnouncements() {
     if (clip_)
         video_ = std::make_unique<PreEncodedVideoStream>(clip_);
@@ -207,6 +231,10 @@ std::optional<std::string> StreamSession::sendDueMedia(SteadyTime now) {
                                   shifted(packet.presentationTimeNanoseconds, audioClockShift_), packet.samples))
                 return ended;
     }
+    if (nextTelemetryFlood_ && now >= *nextTelemetryFlood_) {
+        nextTelemetryFlood_ = now + floodPeriod;
+        if (auto ended = sendTelemetryFlood()) return ended;
+    }
     if (now >= nextTelemetry_) {
         nextTelemetry_ = std::max(nextTelemetry_ + telemetryPeriod, now);
         const double uptime = std::chrono::duration<double>(now - simulatorStart_).count();
@@ -264,6 +292,10 @@ std::optional<std::string> StreamSession::injectFault(FaultAction action) {
         case FaultAction::floodHello:
             logEvent("fault: no longer reading the client; flooding hello messages");
             floodingHello_ = true;
+            return std::nullopt;
+        case FaultAction::floodTelemetry:
+            logEvent("fault: flooding status, orientation and camera status messages");
+            nextTelemetryFlood_ = std::chrono::steady_clock::now();
             return std::nullopt;
         case FaultAction::oversizedJson:
             logEvent("fault: sent a hello of " + std::to_string(oversizedJsonSize) + " bytes");
@@ -329,6 +361,7 @@ SteadyTime StreamSession::nextWakeTime() const {
     if (const auto fault = faults_.nextTime()) wake = std::min(wake, *fault);
     if (stalled_ || silenced_) return wake;
     wake = std::min({wake, video_->nextDueTime(), nextTelemetry_, nextCameraStatus_});
+    if (nextTelemetryFlood_) wake = std::min(wake, *nextTelemetryFlood_);
     if (audio_) wake = std::min(wake, audio_->nextDueTime());
     return wake;
 }

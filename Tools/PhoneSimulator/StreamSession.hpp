@@ -38,6 +38,7 @@ private:
     UmberlinWire::Hello hello() const;
     std::optional<std::string> sendAnnouncements();
     std::optional<std::string> sendHelloFlood();
+    std::optional<std::string> sendTelemetryFlood();
     std::optional<std::string> sendDueMedia(SteadyTime now);
     std::optional<std::string> sendVideo(SteadyTime now);
     std::optional<std::string> sendCameraStatus();
@@ -70,6 +71,7 @@ private:
     bool audioAnnouncementPending_ = false;
     bool videoAnnouncementPending_ = false;
     bool floodingHello_ = false;  // and no longer reading the client's bytes
+    std::optional<SteadyTime> nextTelemetryFlood_;
     // Added to every timestamp of that medium once its clock-jump fault has happened.
     std::int64_t videoClockShift_ = 0;
     std::int64_t audioClockShift_ = 0;

@@ -107,6 +107,7 @@ start_phone "Audio Change" --change-audio-after 4
 start_phone "Hangup"
 start_phone "Vanishing"
 start_phone "Flood" --flood-hello-after 0.5
+start_phone "Telemetry Flood" --flood-telemetry-after 0.5
 start_phone "Oversized" --oversized-json-after 4
 
 # First group: faults in the stream and in the tool's own handling.
@@ -161,15 +162,17 @@ if grep -q "already in use" "$workdir/unknown.all"; then fail unknown "other pho
 check_common hangup 0
 check_movie hangup "$(last_line hangup out)" 1 30
 
-# Second group: the folder vanishes, the phone floods, the phone sends an oversized hello.
+# Second group: the folder vanishes, the phone floods hellos or telemetry, the phone sends an
+# oversized hello.
 mkdir "$workdir/vanishing"
 record vanished --source "Vanishing" --folder "$workdir/vanishing" --seconds 10
 record flood --source "Flood" --folder "$workdir/flood" --seconds 8
+record telemetryflood --source "Telemetry Flood" --folder "$workdir/telemetryflood" --seconds 8
 record oversized --source "Oversized" --folder "$workdir/oversized" --seconds 10
 wait_for_line "$workdir/vanished.err" "Started HEVC + AAC recording" 20 || fail vanished "the recording did not start"
 sleep 1.5
 rm -rf "$workdir/vanishing"
-wait_for_recorders vanished flood oversized
+wait_for_recorders vanished flood telemetryflood oversized
 
 check_common vanished 1
 grep -qFx "Recording failed: The movie file or its folder was deleted during the recording." "$workdir/vanished.err" ||
@@ -178,8 +181,10 @@ grep -qFx "Recording failed: The movie file or its folder was deleted during the
 
 # Whether the phone's socket fills within the take is up to the kernel's buffers; the collapsing
 # of the dropped commands' lines is the log's own test. Here: the take and bounded output.
-check_common flood 0
-check_take flood 8 1
+for case in flood telemetryflood; do
+  check_common "$case" 0
+  check_take "$case" 8 1
+done
 
 check_common oversized 1
 grep -qFx "USB camera error: Wire payload size 2097152 exceeds the safety limit." "$workdir/oversized.err" ||
