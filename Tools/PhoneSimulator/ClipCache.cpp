@@ -86,7 +86,7 @@ std::string clipCacheKey(const SimulatorOptions& options) {
            std::to_string(options.bitRate) + "bps-key" + std::to_string(options.keyFrameInterval) + "-nal" +
            std::to_string(options.nalUnitHeaderLength) + "-turn" +
            std::to_string(static_cast<int>(nearestQuarterTurn(options.rotationDegrees))) + "-" +
-           std::to_string(options.preEncodedSeconds) + "s";
+           std::to_string(options.preEncodedSeconds) + "s" + (options.exposureChart ? "-chart" : "");
 }
 
 void writeClipFile(const std::filesystem::path& file, const std::string& key, const PreEncodedClip& clip) {

@@ -11,7 +11,7 @@ namespace UmberlinTools {
 
 PreEncodedClip encodeClip(const SimulatorOptions& options) {
     HevcEncoder encoder(encoderSettings(options));
-    const TestPicturePainter painter(nearestQuarterTurn(options.rotationDegrees));
+    const TestPicturePainter painter(nearestQuarterTurn(options.rotationDegrees), options.exposureChart);
     const std::string cameraLine = SimulatedCamera().summary();
     FrameClock clock(options.framesPerSecond);
     clock.start(SteadyTime{});

@@ -104,6 +104,8 @@ const std::vector<OptionSpec>& optionSpecs() {
          "that live encoding cannot (3840x2160 at 30 fps) with little CPU; camera commands do not show in the "
          "picture, and after --change-video-after the picture is encoded live",
          [](auto& o, auto& v) { o.preEncodedSeconds = intValue("--pre-encoded", v, 1, 600); }},
+        {"--exposure-chart", "", "add a grey ramp, a clipped patch and a patch with soft sides to the picture",
+         [](auto& o, auto&) { o.exposureChart = true; }},
         {"--video-checksums", "FILE", "append the MD5 of each video frame sent to FILE, one line each",
          [](auto& o, auto& v) { o.videoChecksumFile = v; }},
         {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",

@@ -56,6 +56,9 @@ struct SimulatorOptions {
     std::int64_t bitRate = 4'000'000;
     int nalUnitHeaderLength = 4;
     int rotationDegrees = 0;
+    // A grey ramp, a clipped patch and a patch with soft sides in the test picture, for the
+    // monitor's exposure and focus assists.
+    bool exposureChart = false;
     // Seconds of video encoded once and then played in a loop; 0 encodes live.
     int preEncodedSeconds = 0;
     // For tests: a file that gets the MD5 of each video frame sent, one line each.

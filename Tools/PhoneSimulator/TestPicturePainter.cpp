@@ -41,6 +41,31 @@ void paintFocusMark(PictureCanvas& canvas, double fractionX, double fractionY, i
     canvas.fillRect(x - unit / 2, y - arm, std::max(1, unit), 2 * arm, green);
 }
 
+void paintExposureChart(PictureCanvas& canvas, int shortSide) {
+    const int width = canvas.width();
+    const int height = canvas.height();
+    const int left = width * 5 / 100;
+    const int right = width * 40 / 100;
+    // Black (16) to past white (254), column by column.
+    const int rampTop = height * 30 / 100;
+    const int rampHeight = height * 7 / 100;
+    for (int x = left; x < right; ++x) {
+        const auto y = static_cast<std::uint8_t>(16 + (x - left) * (254 - 16) / std::max(1, right - left - 1));
+        canvas.fillRect(x, rampTop, 1, rampHeight, {y, 128, 128});
+    }
+    const int patchTop = height * 40 / 100;
+    const int patchHeight = height * 22 / 100;
+    const int clippedRight = left + (right - left) / 4;
+    canvas.fillRect(left, patchTop, clippedRight - left, patchHeight, {254, 128, 128});
+    const int softLeft = clippedRight + (right - left) / 12;
+    const int softness = std::max(2, shortSide / 12);
+    for (int x = softLeft; x < right; ++x) {
+        const double rise = std::min({1.0, (x - softLeft + 0.5) / softness, (right - x - 0.5) / softness});
+        const auto y = static_cast<std::uint8_t>(std::lround(background.y + rise * (200 - background.y)));
+        canvas.fillRect(x, patchTop, 1, patchHeight, {y, 128, 128});
+    }
+}
+
 std::string clockText(double seconds) {
     const auto totalMilliseconds = static_cast<long long>(seconds * 1000.0);
     char text[32];
@@ -75,6 +100,8 @@ void TestPicturePainter::paint(PlanarPicture& picture, const TestPictureContent&
     canvas.drawText((width - PictureCanvas::textWidth(titleScale, "TOP")) / 2, 3 * unit, titleScale, "TOP", white);
     const int arrowTop = 3 * unit + PictureCanvas::textHeight(titleScale) + 4 * unit;
     paintArrow(canvas, width / 2, arrowTop, shortSide * 2 / 5);
+
+    if (exposureChart_) paintExposureChart(canvas, shortSide);
 
     // A bar sweeping left to right.
     const double phase = std::fmod(content.secondsSinceStart, barSweepSeconds) / barSweepSeconds;

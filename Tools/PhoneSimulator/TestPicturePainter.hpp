@@ -4,6 +4,9 @@
 // mirroring show in any screenshot, plus a sweeping bar, a frame counter and a clock so that
 // motion and dropped frames show too. Like a phone held on its side, the scene can lie turned
 // in the frame: turning the frame clockwise by the painter's quarter turn shows it upright.
+// The exposure chart adds, at the left, a ramp from black to past white, a clipped patch and
+// a bright patch whose sides fade over a twelfth of the short side (soft) while its top and
+// bottom are hard (sharp).
 
 #include <cstdint>
 #include <optional>
@@ -26,12 +29,14 @@ struct TestPictureContent {
 
 class TestPicturePainter {
 public:
-    explicit TestPicturePainter(QuarterTurn contentTurn = QuarterTurn::none) : contentTurn_(contentTurn) {}
+    explicit TestPicturePainter(QuarterTurn contentTurn = QuarterTurn::none, bool exposureChart = false)
+        : contentTurn_(contentTurn), exposureChart_(exposureChart) {}
 
     void paint(PlanarPicture& picture, const TestPictureContent& content) const;
 
 private:
     QuarterTurn contentTurn_;
+    bool exposureChart_;
 };
 
 }  // namespace UmberlinTools

@@ -28,7 +28,7 @@ UmberlinWire::VideoConfiguration videoConfiguration(const HevcEncoderSettings& s
 VideoStream::VideoStream(const SimulatorOptions& options)
     : VideoSource(options.framesPerSecond),
       encoder_(encoderSettings(options)),
-      painter_(nearestQuarterTurn(options.rotationDegrees)) {}
+      painter_(nearestQuarterTurn(options.rotationDegrees), options.exposureChart) {}
 
 UmberlinWire::VideoConfiguration VideoStream::configuration() const {
     return videoConfiguration(encoder_.settings(), encoder_.parameterSets());
