@@ -86,11 +86,23 @@ void drawPictureAssists(const Video::DecodedVideoFrame& frame, const PictureAssi
     const int shade = static_cast<int>(zebraStripeShade * 255 + 0.5f);
     const QRgb stripeRgb = qRgb(shade, shade, shade);
 
+    // Everything that depends on a code alone, looked up rather than worked out per pixel.
+    const int codes = coding.largestCode() + 1;
+    std::vector<double> levels(codes);
+    std::vector<QRgb> falseColors(codes);
+    std::vector<ZebraBand> zebras(codes);
+    for (int code = 0; code < codes; ++code) {
+        levels[code] = coding.level(code);
+        falseColors[code] = toRgb(falseColorBand(levels[code]).rgb);
+        zebras[code] = zebraBand(code, bands);
+    }
+    const auto codeAt = [&](int x, int y) { return std::min(luma.code(x, y), codes - 1); };
+
     const std::vector<int> columns = sourcePositions(image.width(), luma.width());
     const std::vector<int> rows = sourcePositions(image.height(), luma.height());
     const auto peakingColumns = peakingPositions(image.width(), luma.width());
     const auto peakingRows = peakingPositions(image.height(), luma.height());
-    const auto level = [&](int x, int y) { return coding.level(luma.code(x, y)); };
+    const auto level = [&](int x, int y) { return levels[codeAt(x, y)]; };
     const auto isOnSharpEdge = [&](int x, int y) {
         for (const int row : peakingRows[y]) {
             for (const int column : peakingColumns[x]) {
@@ -104,10 +116,11 @@ void drawPictureAssists(const Video::DecodedVideoFrame& frame, const PictureAssi
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const int code = luma.code(columns[x], rows[y]);
+            const int code = codeAt(columns[x], rows[y]);
             QRgb& pixel = line[x];
-            if (settings.showsFalseColor) pixel = toRgb(falseColorBand(coding.level(code)).rgb);
-            if (isOnZebraStripe(zebraBand(code, bands), x + 0.5, y + 0.5, seconds)) pixel = stripeRgb;
+            if (settings.showsFalseColor) pixel = falseColors[code];
+            if (zebras[code] != ZebraBand::none && isOnZebraStripe(zebras[code], x + 0.5, y + 0.5, seconds))
+                pixel = stripeRgb;
             if (settings.showsFocusPeaking && isOnSharpEdge(x, y)) pixel = peakingRgb;
         }
     }
