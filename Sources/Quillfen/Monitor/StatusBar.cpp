@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include "Log/DiagnosticLog.hpp"
 #include "Monitor/FileManagerReveal.hpp"
 #include "Monitor/WindowControl.hpp"
 #include "Session/CaptureSessionController.hpp"
@@ -104,9 +105,13 @@ StatusBar::StatusBar(CaptureSessionController& controller, QWidget* parent) : QW
     refresh();
 }
 
+// Each new sentence of the status line and the recording line also goes to the log, so the log
+// of a session tells what its window said and when.
 void StatusBar::refresh() {
     dot_->setColor(dotColor(controller_));
-    message_->setText(QString::fromStdString(controller_.message()));
+    const QString message = QString::fromStdString(controller_.message());
+    if (message != message_->text()) UmberlinPlatform::logLine("[Umberlin window] " + controller_.message());
+    message_->setText(message);
     modeLabel_->setText(QString::fromStdString(controller_.statusModeLabel()));
     const auto badge = controller_.recordingStatusLabel();
     badge_->setText(badge ? QString::fromStdString(*badge) : QString());
@@ -116,7 +121,10 @@ void StatusBar::refresh() {
     badge_->setStyleSheet(badgeStyle.arg(space && space->level != RecordingSpace::Level::plenty ? lowSpaceBadgeColor
                                                                                                 : recordingBadgeColor));
     const auto& recordingMessage = controller_.recordingMessage();
-    recordingMessage_->setText(recordingMessage ? QString::fromStdString(*recordingMessage) : QString());
+    const QString recordingText = recordingMessage ? QString::fromStdString(*recordingMessage) : QString();
+    if (recordingMessage && recordingText != recordingMessage_->text())
+        UmberlinPlatform::logLine("[Umberlin window] " + *recordingMessage);
+    recordingMessage_->setText(recordingText);
     recordingMessage_->setVisible(recordingMessage.has_value());
     reveal_->setVisible(controller_.lastRecordingURL().has_value());
 }
