@@ -26,31 +26,10 @@ simulator=$2
 picture_markers=$3
 prompt_shift=$4
 screenshots=$5
-for tool in Xvfb xdotool ffmpeg ffprobe; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is missing (Tools/setup/install-packages.sh)"; exit 77; }
-done
 source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/test-helpers.sh"
-mkdir -p "$screenshots" "$workdir/movies" "$workdir/config/Umberlin" "$workdir/runtime"
+source "$(dirname "$UMBERLIN_SANDBOX_IN_PHONE")/monitor-helpers.sh"
+mkdir -p "$screenshots"
 rm -f "$screenshots"/*.png
-chmod 700 "$workdir/runtime"
-# The application's preferences stay in the sandbox; the default recording folder is set.
-export XDG_CONFIG_HOME=$workdir/config XDG_RUNTIME_DIR=$workdir/runtime
-printf '[General]\nrecording.destination.securityScopedBookmark=@ByteArray(%s)\n' "$workdir/movies" \
-  >"$workdir/config/Umberlin/Umberlin Rezuvidodo.conf"
-
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$workdir"/*.log; do
-    [[ -e $log ]] && { echo "--- $log ---" >&2; tail -n 40 "$log" >&2; }
-  done
-  exit 1
-}
-
-# One display for the whole test; Xvfb picks a free number and writes it to descriptor 3.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$workdir/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$workdir/display")
 
 start_phone() { start_simulator "$workdir/simulator.log" "Sandbox Phone" --size 640x360 "$@"; }
 stop_phone() {
@@ -61,30 +40,13 @@ stop_phone() {
 # Takes screenshots until the picture shows as $2 (upright, turned, mirrored); keeps the last
 # one as $1.png.
 screenshot_shows() {
-  ffmpeg -loglevel error -y -f x11grab -video_size 1280x900 -i "$DISPLAY" -frames:v 1 "$screenshots/$1.png" &&
-    "$picture_markers" "$screenshots/$1.png" "$2" >"$workdir/markers.out"
+  shot "$screenshots/$1.png" && "$picture_markers" "$screenshots/$1.png" "$2" >"$workdir/markers.out"
 }
 expect_picture() {
   wait_for 30 screenshot_shows "$1" "$2" || fail "the $1 screenshot does not show the picture $2: $(cat "$workdir/markers.out")"
   cat "$workdir/markers.out"
 }
 
-# Starts the application as $1 (with the rest as its arguments): its log, process id and exit
-# status land in $1.log, $1.pid and $1.status.
-start_app() {
-  local name=$1
-  shift
-  rm -f "$workdir/$name.pid" "$workdir/$name.status"
-  (
-    QT_QPA_PLATFORM=xcb "$app" "$@" >"$workdir/$name.log" 2>&1 &
-    echo $! >"$workdir/$name.pid"
-    status=0
-    wait $! || status=$?
-    echo "$status" >"$workdir/$name.status"
-  ) &
-  wait_for 5 test -s "$workdir/$name.pid" || fail "the application ($name) did not start"
-  pids+=("$(cat "$workdir/$name.pid")")
-}
 # A process stopped by the test is let go on before it is stopped for good.
 resume_all() { kill -CONT "${pids[@]}" 2>/dev/null || true; }
 before_cleanup=resume_all
@@ -110,7 +72,6 @@ expect_picture live upright
 
 window=$(xdotool search --sync --onlyvisible --name '^Umberlin Rezuvidodo$' | head -n 1)
 xdotool windowfocus --sync "$window"
-shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x900 -i "$DISPLAY" -frames:v 1 "$screenshots/$1.png"; }
 
 # The grid, meter and image settings are on by default; L adds the level, Shift+L sets it.
 xdotool key l
@@ -122,7 +83,7 @@ expect_picture guides guides
 read -r left top width height < <(sed -n 's/^picture //p' "$workdir/markers.out")
 xdotool mousemove $((left + width / 4)) $((top + height / 2)) click 1
 sleep 0.4
-shot focus
+shot "$screenshots/focus.png"
 xdotool mousemove 0 0
 focused() { grep -o 'focus point x [0-9.e-]*, focus point y [0-9.e-]*' "$workdir/simulator.log" | tail -n 1; }
 has_focused() { [[ -n $(focused) ]]; }
@@ -172,7 +133,7 @@ sleep 1
 xdotool windowfocus --sync "$window"
 xdotool key space
 sleep 3
-shot prompt-rolling
+shot "$screenshots/prompt-rolling.png"
 xdotool key space
 # Text colour (first well), shadow colour (the third control after it), the backdrop half dark
 # (Page Up), centred.
@@ -186,13 +147,13 @@ open_appearance
 # The alignment segments are one stop of Tab; the arrow keys choose between them.
 xdotool key Tab Tab Tab Tab Page_Up Tab Tab Right
 sleep 1
-shot prompt-popover
+shot "$screenshots/prompt-popover.png"
 xdotool key Escape
 sleep 1
-shot prompt-appearance
+shot "$screenshots/prompt-appearance.png"
 xdotool key Down
 sleep 1
-shot prompt-stepped
+shot "$screenshots/prompt-stepped.png"
 "$prompt_shift" "$screenshots/prompt-appearance.png" "$screenshots/prompt-stepped.png" 30D158 >"$workdir/shift.out" ||
   fail "no green prompt text on the screen: $(cat "$workdir/shift.out")"
 grep -Eq '^shift -7[123] pixels' "$workdir/shift.out" || fail "the down arrow did not move the text 72 points: $(cat "$workdir/shift.out")"
@@ -212,7 +173,7 @@ xdotool key z f c
 xdotool key ctrl+shift+r
 wait_for 20 compgen -G "$workdir/movies/*.mov" >/dev/null || fail "Ctrl+Shift+R started no recording"
 sleep 3
-ffmpeg -loglevel error -y -f x11grab -video_size 1280x900 -i "$DISPLAY" -frames:v 1 "$screenshots/recording.png"
+shot "$screenshots/recording.png"
 # Quitting while recording waits for the movie to be finalised, then ends the application.
 xdotool key ctrl+q
 wait_for 30 test -s "$workdir/app.status" || fail "the application did not quit"
