@@ -2,10 +2,15 @@
 // the same work item as the socket read that completed the packet) to the moment the preview
 // has drawn that frame, with the simulator streaming over loopback. Next to it, libavcodec's
 // own decode time for the same frames on the same decoder settings, decoded again afterwards:
-// what the preview adds beyond decoding is the difference.
+// what the preview adds beyond decoding is the difference. The simulator plays a pre-encoded
+// clip (encoded once and cached), so that 4K at 30 fps measures the preview and not the encoder.
+//
+// A frame counts as held behind another when the packet of the frame after it had already
+// arrived before it was drawn: the preview was a whole frame late, whether the decoder kept it
+// back for a later packet or it waited in a queue.
 //
 // Run under an X server for the OpenGL path:
-//   xvfb-run -a -s "-screen 0 1920x1080x24" build/Benchmarks/PreviewLatencyBenchmark [SECONDS]
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/Benchmarks/PreviewLatencyBenchmark [SECONDS [WIDTHxHEIGHT]]
 // (QT_QPA_PLATFORM=offscreen measures the CPU path instead.)
 #include <QApplication>
 #include <QEventLoop>
@@ -34,6 +39,7 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 struct Percentiles {
     double median = 0;
     double p95 = 0;
+    double max = 0;
 };
 
 Percentiles percentiles(std::vector<double> values) {
@@ -42,20 +48,30 @@ Percentiles percentiles(std::vector<double> values) {
     const auto at = [&](double fraction) {
         return values[std::min(values.size() - 1, static_cast<std::size_t>(fraction * values.size()))];
     };
-    return {at(0.5), at(0.95)};
+    return {at(0.5), at(0.95), values.back()};
 }
+
+struct Stream {
+    const char* size;
+    int bitDepth;
+    const char* bitRate;
+};
 
 struct Run {
     std::mutex mutex;
     std::map<std::int64_t, Clock::time_point> arrivals;            // by presentation time
     std::vector<std::pair<Media::SampleBufferRef, bool>> samples;  // and whether it was measured
     std::vector<double> latencies;
+    std::size_t held = 0;
     bool measuring = false;
 };
 
-void measure(const std::string& size, int seconds, bool openGl) {
-    SimulatorTests::SimulatorProcess phone(
-        {"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size", size, "--no-audio"});
+void measure(const Stream& stream, int seconds, bool openGl) {
+    SimulatorTests::SimulatorProcess phone({"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size",
+                                            stream.size, "--bit-depth", std::to_string(stream.bitDepth), "--bit-rate",
+                                            stream.bitRate, "--pre-encoded", "5", "--no-audio"});
+    // The first run with these settings encodes the clip, a minute or more at 4K.
+    phone.waitForLine("listening on ", std::chrono::minutes(10));
     const int port = phone.waitForPort();
 
     Run run;
@@ -71,6 +87,8 @@ void measure(const std::string& size, int seconds, bool openGl) {
         const auto arrival = run.arrivals.find(time);
         if (run.measuring && arrival != run.arrivals.end()) {
             run.latencies.push_back(Milliseconds(now - arrival->second).count());
+            const auto next = std::next(arrival);
+            if (next != run.arrivals.end() && next->second < now) ++run.held;
         }
     });
 
@@ -135,11 +153,12 @@ void measure(const std::string& size, int seconds, bool openGl) {
     const Percentiles latency = percentiles(run.latencies);
     const Percentiles decoding = percentiles(decodeTimes);
     std::printf(
-        "%-9s %-6s received %4zu drawn %4zu skipped %3llu | latency median %6.1f ms p95 %6.1f ms | "
-        "decode median %6.1f ms p95 %6.1f ms | overhead median %5.1f ms\n",
-        size.c_str(), view.drawsWithOpenGl() ? "OpenGL" : "CPU", measuredFrames, run.latencies.size(),
-        static_cast<unsigned long long>(skipped), latency.median, latency.p95, decoding.median, decoding.p95,
-        latency.median - decoding.median);
+        "%-9s %2d-bit %-6s received %4zu drawn %4zu skipped %3llu held %3zu | latency median %6.1f p95 %6.1f max %6.1f "
+        "ms "
+        "| decode median %6.1f p95 %6.1f max %6.1f ms | overhead median %5.1f ms\n",
+        stream.size, stream.bitDepth, view.drawsWithOpenGl() ? "OpenGL" : "CPU", measuredFrames, run.latencies.size(),
+        static_cast<unsigned long long>(skipped), run.held, latency.median, latency.p95, latency.max, decoding.median,
+        decoding.p95, decoding.max, latency.median - decoding.median);
     std::fflush(stdout);
 }
 
@@ -153,6 +172,10 @@ int main(int argc, char** argv) {
     std::getline(std::ifstream("/proc/loadavg"), load);
     std::printf("load average at start: %s\n", load.c_str());
     const bool openGl = QGuiApplication::platformName() != "offscreen";
-    for (const char* size : {"1920x1080", "3840x2160"}) measure(size, seconds, openGl);
+    // Bit rates as a phone streams them. A second argument picks one size ("3840x2160").
+    const std::string only = argc > 2 ? argv[2] : "";
+    for (const Stream& stream : {Stream{"1920x1080", 8, "8000000"}, Stream{"1920x1080", 10, "8000000"},
+                                 Stream{"3840x2160", 8, "20000000"}, Stream{"3840x2160", 10, "20000000"}})
+        if (only.empty() || only == stream.size) measure(stream, seconds, openGl);
     return 0;
 }

@@ -55,6 +55,26 @@ bool isHevcParameterSet(UmberlinWire::ByteView nalUnit) {
     return type == hevcVpsNalUnitType || type == hevcSpsNalUnitType || type == hevcPpsNalUnitType;
 }
 
+std::vector<UmberlinWire::ByteView> splitLengthPrefixed(UmberlinWire::ByteView accessUnit, int prefixLength) {
+    if (prefixLength < 1 || prefixLength > 4) {
+        throw std::invalid_argument("The NAL unit length prefix must be 1 to 4 bytes long, not " +
+                                    std::to_string(prefixLength) + ".");
+    }
+    const auto prefix = static_cast<std::size_t>(prefixLength);
+    std::vector<UmberlinWire::ByteView> units;
+    for (std::size_t offset = 0; offset < accessUnit.size();) {
+        if (accessUnit.size() - offset < prefix) throw std::invalid_argument("A NAL unit length is cut short.");
+        std::size_t length = 0;
+        for (std::size_t index = 0; index < prefix; ++index) length = (length << 8) | accessUnit[offset + index];
+        offset += prefix;
+        if (accessUnit.size() - offset < length)
+            throw std::invalid_argument("A NAL unit runs past the end of its access unit.");
+        units.push_back(accessUnit.subspan(offset, length));
+        offset += length;
+    }
+    return units;
+}
+
 void appendLengthPrefixed(UmberlinWire::Bytes& accessUnit, UmberlinWire::ByteView nalUnit, int prefixLength) {
     if (prefixLength < 1 || prefixLength > 4) {
         throw std::invalid_argument("The NAL unit length prefix must be 1 to 4 bytes long, not " +

@@ -24,6 +24,11 @@ inline constexpr int hevcPpsNalUnitType = 34;
 // True for VPS, SPS and PPS units.
 bool isHevcParameterSet(UmberlinWire::ByteView nalUnit);
 
+// The NAL units of an access unit whose units each follow their length in `prefixLength` (1...4)
+// big-endian bytes; the views point into `accessUnit`. Throws std::invalid_argument when a length
+// runs past the end.
+std::vector<UmberlinWire::ByteView> splitLengthPrefixed(UmberlinWire::ByteView accessUnit, int prefixLength);
+
 // Appends `nalUnit` to `accessUnit` behind its length in `prefixLength` (1...4) big-endian bytes.
 // Throws std::length_error when the unit is too long for the prefix, and std::invalid_argument
 // for a prefix length outside 1...4.

@@ -108,6 +108,11 @@ const std::vector<OptionSpec>& optionSpecs() {
          [](auto& o, auto&) { o.exposureChart = true; }},
         {"--video-checksums", "FILE", "append the MD5 of each video frame sent to FILE, one line each",
          [](auto& o, auto& v) { o.videoChecksumFile = v; }},
+        {"--annexb-copy", "PATH",
+         "write the video sent also to PATH as an Annex B HEVC stream, from the start at each connection: a "
+         "file, or a named pipe for another player (ffplay -f hevc PATH); a named pipe waits for its reader, and "
+         "a reader more than a second behind misses frames up to the next key frame",
+         [](auto& o, auto& v) { o.annexBCopyPath = v; }},
         {"--sample-rate", "HZ", "audio sample rate, 8000 to 192000 (default 48000)",
          [](auto& o, auto& v) { o.sampleRate = intValue("--sample-rate", v, 8000, 192'000); }},
         {"--channels", "N", "audio channel count, 1 to 8 (default 2)",

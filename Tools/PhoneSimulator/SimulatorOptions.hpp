@@ -63,6 +63,8 @@ struct SimulatorOptions {
     int preEncodedSeconds = 0;
     // For tests: a file that gets the MD5 of each video frame sent, one line each.
     std::string videoChecksumFile;
+    // For measurements: a file or named pipe that gets the video sent as an Annex B stream.
+    std::string annexBCopyPath;
 
     // Audio
     bool sendAudio = true;

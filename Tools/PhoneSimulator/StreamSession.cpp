@@ -169,6 +169,10 @@ std::optional<std::string> StreamSession::sendAnnouncements() {
     const std::uint64_t now = nowNanoseconds();
     if (auto ended = send(MessageType::hello, {}, now, encode(hello()))) return ended;
     if (auto ended = send(MessageType::videoConfiguration, {}, now, encode(video_->configuration()))) return ended;
+    if (!options_.annexBCopyPath.empty()) {
+        annexBCopy_ = std::make_unique<AnnexBCopy>(options_.annexBCopyPath, options_.framesPerSecond);
+        annexBCopy_->writeParameterSets(video_->configuration().parameterSets);
+    }
     if (options_.sendAudio)
         if (auto ended = send(MessageType::audioConfiguration, {}, now, encode(audioConfiguration))) return ended;
     if (auto ended = send(MessageType::videoOrientation, {}, now,
@@ -197,6 +201,7 @@ std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
         videoAnnouncementPending_ = false;
         if (auto ended = send(MessageType::videoConfiguration, {}, nowNanoseconds(), encode(video_->configuration())))
             return ended;
+        if (annexBCopy_) annexBCopy_->writeParameterSets(video_->configuration().parameterSets);
     }
     for (const EncodedFrame& frame : video_->takeDue(now, camera_)) {
         const Flags flags = frame.keyFrame ? Flags::keyFrame : Flags();
@@ -205,6 +210,7 @@ std::optional<std::string> StreamSession::sendVideo(SteadyTime now) {
                               frame.accessUnit))
             return ended;
         if (!options_.videoChecksumFile.empty()) appendChecksum(options_.videoChecksumFile, frame.accessUnit);
+        if (annexBCopy_) annexBCopy_->writeFrame(frame.accessUnit, options_.nalUnitHeaderLength, frame.keyFrame);
     }
     if (now >= nextSkipReport_) {
         nextSkipReport_ = now + skipReportPeriod;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "AnnexBCopy.hpp"
 #include "AudioStream.hpp"
 #include "FaultTimeline.hpp"
 #include "PeerConnection.hpp"
@@ -58,6 +59,7 @@ private:
     std::uint32_t sequenceNumber_ = 0;
 
     std::unique_ptr<VideoSource> video_;
+    std::unique_ptr<AnnexBCopy> annexBCopy_;
     std::unique_ptr<AudioStream> audio_;
     FaultTimeline faults_;
     UmberlinWire::UmberlinWireStreamParser parser_;

@@ -5,6 +5,7 @@ namespace Video {
 void VideoFrameMailbox::deliver(DecodedVideoFrameRef frame) {
     std::lock_guard lock(mutex_);
     const bool wasEmpty = !slot_.has_value();
+    if (frame) ++deliveredFrames_;
     if (!wasEmpty && *slot_ && frame) ++skippedFrames_;
     slot_ = std::move(frame);
     if (wasEmpty && wake_) wake_();
@@ -15,6 +16,11 @@ std::optional<DecodedVideoFrameRef> VideoFrameMailbox::collect() {
     std::optional<DecodedVideoFrameRef> content;
     content.swap(slot_);
     return content;
+}
+
+std::uint64_t VideoFrameMailbox::deliveredFrames() const {
+    std::lock_guard lock(mutex_);
+    return deliveredFrames_;
 }
 
 std::uint64_t VideoFrameMailbox::skippedFrames() const {

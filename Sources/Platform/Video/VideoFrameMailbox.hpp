@@ -23,7 +23,8 @@ public:
     // nothing when nothing was delivered since the last collection.
     std::optional<DecodedVideoFrameRef> collect();
 
-    // Pictures replaced before the screen collected them.
+    // Pictures delivered (decoded), and those replaced before the screen collected them.
+    std::uint64_t deliveredFrames() const;
     std::uint64_t skippedFrames() const;
 
     // The screen that `owner` stands for is woken by `wake`, which must only post a wake-up
@@ -36,6 +37,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::optional<DecodedVideoFrameRef> slot_;
+    std::uint64_t deliveredFrames_ = 0;
     std::uint64_t skippedFrames_ = 0;
     const void* wakerOwner_ = nullptr;
     std::function<void()> wake_;

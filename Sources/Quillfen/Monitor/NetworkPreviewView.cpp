@@ -6,7 +6,9 @@
 #include <QOpenGLContext>
 
 #include <cmath>
+#include <string>
 
+#include "Log/DiagnosticLog.hpp"
 #include "Monitor/Assists/FalseColorLegend.hpp"
 #include "Monitor/Assists/ZebraPattern.hpp"
 #include "Monitor/PreviewOpenGlCanvas.hpp"
@@ -59,11 +61,23 @@ NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> ren
     collectFrame();  // a picture delivered before this view existed
 }
 
-NetworkPreviewView::~NetworkPreviewView() { renderer_->frameMailbox().removeWaker(this); }
+NetworkPreviewView::~NetworkPreviewView() {
+    Video::VideoFrameMailbox& mailbox = renderer_->frameMailbox();
+    mailbox.removeWaker(this);
+    if (renderer_->receivedFrames() == 0) return;
+    const std::uint64_t skippedOnTheWay = mailbox.skippedFrames() + framesReplacedUndrawn_;
+    UmberlinPlatform::logLine("[Umberlin stream] Preview frames: " + std::to_string(renderer_->receivedFrames()) +
+                              " received, " + std::to_string(mailbox.deliveredFrames()) + " decoded, " +
+                              std::to_string(framesDrawn_) + " drawn, " +
+                              std::to_string(skippedOnTheWay + static_cast<std::uint64_t>(renderer_->droppedFrames())) +
+                              " skipped (" + std::to_string(renderer_->droppedFrames()) + " before decoding, " +
+                              std::to_string(skippedOnTheWay) + " after).");
+}
 
 void NetworkPreviewView::collectFrame() {
     auto content = renderer_->frameMailbox().collect();
     if (!content) return;
+    if (frame_ && !frameWasDrawn_ && *content) ++framesReplacedUndrawn_;
     frame_ = std::move(*content);
     frameWasDrawn_ = false;
     canvas_->update();
@@ -72,6 +86,7 @@ void NetworkPreviewView::collectFrame() {
 void NetworkPreviewView::didDraw() {
     if (!frame_ || frameWasDrawn_) return;
     frameWasDrawn_ = true;
+    ++framesDrawn_;
     emit frameDrawn(frame_->presentationTimeNanoseconds());
 }
 

@@ -44,5 +44,17 @@ TEST(LengthPrefixing, RejectsUnitsTooLongForTheirPrefixAndBadPrefixSizes) {
     EXPECT_EQ(accessUnit.size(), 1 + 255 + 2 + 65535u);
 }
 
+TEST(LengthPrefixing, SplitsWhatItPrefixedAndRejectsLengthsPastTheEnd) {
+    const std::vector<Bytes> units = {{0x40, 0x01}, {0x26, 0x01, 0xaf}};
+    for (const int prefix : {1, 2, 3, 4}) {
+        Bytes accessUnit;
+        for (const Bytes& unit : units) appendLengthPrefixed(accessUnit, unit, prefix);
+        EXPECT_EQ(toBytes(splitLengthPrefixed(accessUnit, prefix)), units) << prefix;
+        accessUnit.pop_back();
+        EXPECT_THROW(splitLengthPrefixed(accessUnit, prefix), std::invalid_argument) << prefix;
+        if (prefix > 1) EXPECT_THROW(splitLengthPrefixed(Bytes(1, 0), prefix), std::invalid_argument) << prefix;
+    }
+}
+
 }  // namespace
 }  // namespace UmberlinTools
