@@ -120,7 +120,7 @@ echo "$size $bit_depth-bit 30 fps, $elapsed s, recording $record, load average a
 echo "application: $(percent "$app_pid") % of one core, resident memory $(resident_mb "$app_pid") MB"
 [[ $ffplay == yes ]] && echo "ffplay:      $(percent "$ffplay_pid") % of one core"
 echo "simulator:   $(percent "$simulator_pid") % of one core"
-grep -h "skipped" "$workdir/simulator.log" || true
+grep -hE "skipped|left out" "$workdir/simulator.log" || true
 
 # Closing the window logs the preview's frame counts and finishes a movie being recorded.
 xdotool windowfocus --sync "$window"

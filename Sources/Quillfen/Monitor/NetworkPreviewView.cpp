@@ -64,20 +64,19 @@ NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> ren
 NetworkPreviewView::~NetworkPreviewView() {
     Video::VideoFrameMailbox& mailbox = renderer_->frameMailbox();
     mailbox.removeWaker(this);
-    if (renderer_->receivedFrames() == 0) return;
-    const std::uint64_t skippedOnTheWay = mailbox.skippedFrames() + framesReplacedUndrawn_;
-    UmberlinPlatform::logLine("[Umberlin stream] Preview frames: " + std::to_string(renderer_->receivedFrames()) +
-                              " received, " + std::to_string(mailbox.deliveredFrames()) + " decoded, " +
-                              std::to_string(framesDrawn_) + " drawn, " +
-                              std::to_string(skippedOnTheWay + static_cast<std::uint64_t>(renderer_->droppedFrames())) +
-                              " skipped (" + std::to_string(renderer_->droppedFrames()) + " before decoding, " +
-                              std::to_string(skippedOnTheWay) + " after).");
+    const std::int64_t received = renderer_->receivedFrames();
+    if (received == 0) return;
+    const auto decoded = static_cast<std::int64_t>(mailbox.deliveredFrames());
+    UmberlinPlatform::logLine("[Umberlin stream] Preview frames: " + std::to_string(received) + " received, " +
+                              std::to_string(decoded) + " decoded, " + std::to_string(framesDrawn_) + " drawn, " +
+                              std::to_string(received - framesDrawn_) + " skipped (" +
+                              std::to_string(received - decoded) + " not decoded, " +
+                              std::to_string(decoded - framesDrawn_) + " decoded but not drawn).");
 }
 
 void NetworkPreviewView::collectFrame() {
     auto content = renderer_->frameMailbox().collect();
     if (!content) return;
-    if (frame_ && !frameWasDrawn_ && *content) ++framesReplacedUndrawn_;
     frame_ = std::move(*content);
     frameWasDrawn_ = false;
     canvas_->update();

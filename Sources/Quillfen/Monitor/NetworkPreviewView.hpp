@@ -73,8 +73,7 @@ private:
     PreviewOrientation orientation_;
     Video::DecodedVideoFrameRef frame_;
     bool frameWasDrawn_ = true;  // frameDrawn was sent for frame_
-    std::uint64_t framesDrawn_ = 0;
-    std::uint64_t framesReplacedUndrawn_ = 0;  // collected, then replaced before a paint
+    std::int64_t framesDrawn_ = 0;
     bool drawsWithOpenGl_;
     QWidget* canvas_ = nullptr;
     QWidget* falseColorLegend_ = nullptr;

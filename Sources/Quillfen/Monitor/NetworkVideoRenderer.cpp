@@ -21,18 +21,14 @@ NetworkVideoRenderer::NetworkVideoRenderer(std::shared_ptr<UmberlinPlatform::Ser
 void NetworkVideoRenderer::enqueue(const Media::SampleBufferRef& sampleBuffer) {
     receivedFrames_.fetch_add(1);
     framesWaiting_->fetch_add(1);
-    decodingQueue_->async([weakLayer = std::weak_ptr(layer_), framesWaiting = framesWaiting_,
-                           droppedFrames = droppedFrames_, sampleBuffer] {
+    decodingQueue_->async([weakLayer = std::weak_ptr(layer_), framesWaiting = framesWaiting_, sampleBuffer] {
         const std::int64_t waitingBehind = framesWaiting->fetch_sub(1) - 1;
         const auto layer = weakLayer.lock();
         if (!layer) return;
         if (layer->status() == Video::DecodingStatus::failed || layer->requiresFlushToResumeDecoding() ||
             waitingBehind > maximumDecodingBacklog) {
             layer->flush();
-            if (!sampleBuffer->isKeyFrame()) {
-                droppedFrames->fetch_add(1);
-                return;
-            }
+            if (!sampleBuffer->isKeyFrame()) return;
         }
         layer->enqueue(sampleBuffer);
     });

@@ -39,9 +39,8 @@ public:
 
     Video::VideoFrameMailbox& frameMailbox() { return *frames_; }
 
-    // Frames handed to enqueue, and those of them dropped without decoding (waiting for a key frame).
+    // Frames handed to enqueue.
     std::int64_t receivedFrames() const { return receivedFrames_.load(); }
-    std::int64_t droppedFrames() const { return droppedFrames_->load(); }
 
 private:
     // Declared first, so released last: once the layer is gone, queued work finds nothing.
@@ -50,7 +49,6 @@ private:
     std::shared_ptr<Video::VideoDecodingLayer> layer_;
     std::shared_ptr<std::atomic<std::int64_t>> framesWaiting_ = std::make_shared<std::atomic<std::int64_t>>(0);
     std::atomic<std::int64_t> receivedFrames_ = 0;
-    std::shared_ptr<std::atomic<std::int64_t>> droppedFrames_ = std::make_shared<std::atomic<std::int64_t>>(0);
 };
 
 }  // namespace Quillfen::Monitor
