@@ -120,7 +120,6 @@ echo "$size $bit_depth-bit 30 fps, $elapsed s, recording $record, load average a
 echo "application: $(percent "$app_pid") % of one core, resident memory $(resident_mb "$app_pid") MB"
 [[ $ffplay == yes ]] && echo "ffplay:      $(percent "$ffplay_pid") % of one core"
 echo "simulator:   $(percent "$simulator_pid") % of one core"
-grep -hE "skipped|left out" "$workdir/simulator.log" || true
 
 # Closing the window logs the preview's frame counts and finishes a movie being recorded.
 xdotool windowfocus --sync "$window"
@@ -129,6 +128,7 @@ xdotool key ctrl+w
 wait_for 300 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the application did not end"
 ended=$(date +%s.%N)
 grep -h "Preview frames" "$workdir/app.log" | sed 's/^/application: /'
+grep -hE "skipped|left out" "$workdir/simulator.log" | sed 's/^/simulator: /' || true
 if [[ $ffplay == yes ]]; then
   kill -TERM "$ffplay_pid" 2>/dev/null || true
   wait "$ffplay_pid" 2>/dev/null || true
