@@ -1,45 +1,19 @@
 #include "Monitor/PreviewColorConversion.hpp"
 
-#include <cmath>
+#include "Monitor/YCbCrCoefficients.hpp"
 
 namespace Quillfen::Monitor {
 
 PreviewColorConversion previewColorConversion(Video::ColorMatrix matrix, Video::ColorRange range, int bitDepth) {
-    const bool bt709 = matrix == Video::ColorMatrix::bt709;
-    const float kr = bt709 ? 0.2126f : 0.299f;
-    const float kb = bt709 ? 0.0722f : 0.114f;
-    const float kg = 1 - kr - kb;
-    const float rows[9] = {
-        1,
-        0,
-        2 * (1 - kr),  //
-        1,
-        -2 * kb * (1 - kb) / kg,
-        -2 * kr * (1 - kr) / kg,  //
-        1,
-        2 * (1 - kb),
-        0,  //
-    };
-
+    const YCbCrCoefficients coefficients = yCbCrCoefficients(matrix, range, bitDepth);
     // Code values c from 0 to 2^depth - 1 come out of the textures as c / 255 or c / 65535.
     const float textureMaximum = bitDepth > 8 ? 65535.0f : 255.0f;
-    const float step = std::ldexp(1.0f, bitDepth - 8);  // one 8-bit step at this depth
-    const float maximum = std::ldexp(1.0f, bitDepth) - 1;
-    float lumaScale, chromaScale, lumaOffset, chromaOffset;  // Y' = c x scale - offset
-    if (range == Video::ColorRange::limited) {
-        lumaScale = 1 / (219 * step);
-        chromaScale = 1 / (224 * step);
-        lumaOffset = 16 * step * lumaScale;
-        chromaOffset = 128 * step * chromaScale;
-    } else {
-        lumaScale = chromaScale = 1 / maximum;
-        lumaOffset = 0;
-        chromaOffset = 128 * step * chromaScale;
-    }
+    const auto& [scaleY, scaleCb, scaleCr] = coefficients.scale;
+    const auto& [offsetY, offsetCb, offsetCr] = coefficients.offset;
     return PreviewColorConversion{
-        .matrix = QMatrix3x3(rows),
-        .scale = QVector3D(lumaScale, chromaScale, chromaScale) * textureMaximum,
-        .offset = QVector3D(lumaOffset, chromaOffset, chromaOffset),
+        .matrix = QMatrix3x3(coefficients.matrix.data()),
+        .scale = QVector3D(scaleY, scaleCb, scaleCr) * textureMaximum,
+        .offset = QVector3D(offsetY, offsetCb, offsetCr),
     };
 }
 
