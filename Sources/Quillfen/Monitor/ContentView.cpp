@@ -17,6 +17,7 @@
 #include "Monitor/StatusBar.hpp"
 #include "Monitor/TeleprompterEditor.hpp"
 #include "Monitor/TeleprompterOverlay.hpp"
+#include "Monitor/VideoScopePanel.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionController.hpp"
 #include "Session/CaptureSessionRegistry.hpp"
@@ -59,6 +60,8 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     pictureArea_->setLayer(PictureLayer::preview, preview_);
     pictureArea_->setLayer(PictureLayer::emptyState, new EmptyStateView(controller_));
     new PictureOverlays({controller_, preferences_, *this, *pictureArea_}, this);
+    scopes_ = new VideoScopePanel(preview_->view());
+    pictureArea_->setLayer(PictureLayer::scopes, scopes_);
     auto* prompt = new TeleprompterOverlay(*teleprompter_, preferences_);
     pictureArea_->setLayer(PictureLayer::teleprompter, prompt);
     connect(prompt, &TeleprompterOverlay::editScriptRequested, this, &ContentView::openTeleprompterEditor);
@@ -93,6 +96,10 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     connect(&preferences_, &DidaruzoriZeroroDidevuzadez::pictureAssistsChanged, preview_,
             &Monitor::NetworkPreviewSurface::setPictureAssists);
     preview_->setPictureAssists(preferences_.pictureAssists());
+    using P = DidaruzoriZeroroDidevuzadez;
+    for (auto changed : {&P::showsHistogramChanged, &P::showsHistogramColorsChanged, &P::showsWaveformChanged})
+        connect(&preferences_, changed, this, &ContentView::refreshScopes);
+    connect(this, &ContentView::displayedPictureChanged, this, &ContentView::refreshScopes);
     refreshPicture();
     refreshMirroring();
 }
@@ -190,6 +197,17 @@ void ContentView::refreshPicture() {
 void ContentView::refreshMirroring() {
     preview_->setHorizontallyMirrored(preferences_.isHorizontallyMirrored());
     preview_->setVerticallyMirrored(preferences_.isVerticallyMirrored());
+}
+
+// The scopes measure the live stream only.
+void ContentView::refreshScopes() {
+    const bool live = controller_.isRunning();
+    scopes_->setRequest({
+        .histogram = live && preferences_.showsHistogram(),
+        .colorHistogram = preferences_.showsHistogramColors(),
+        .waveform = live && preferences_.showsWaveform(),
+    });
+    scopes_->setVideoAspectRatio(displayedVideoAspectRatio());
 }
 
 }  // namespace Quillfen

@@ -28,6 +28,7 @@ class RecordingDestinationStore;
 class RecordingFlow;
 class TeleprompterController;
 class TeleprompterEditor;
+class VideoScopePanel;
 
 struct ContentViewParts {
     CaptureSessionController& controller;
@@ -74,6 +75,7 @@ public:
     CameraControls* cameraControls() const { return cameraControls_; }
     PictureArea& pictureArea() { return *pictureArea_; }
     RecordingFlow& recordingFlow() { return *recordingFlow_; }
+    VideoScopePanel& scopes() { return *scopes_; }
 
 signals:
     void isEditingTeleprompterChanged(bool editing);
@@ -85,6 +87,7 @@ private:
     void bindRecordingFolderToPhone();
     void refreshPicture();
     void refreshMirroring();
+    void refreshScopes();
     void presentCameraControls(bool shown);
 
     CaptureSessionController& controller_;
@@ -101,6 +104,7 @@ private:
     ControlBar* controlBar_;
     PictureArea* pictureArea_;
     Monitor::NetworkPreviewSurface* preview_;
+    VideoScopePanel* scopes_;
     RecordingFlow* recordingFlow_;
     CameraControls* cameraControls_ = nullptr;
 };

@@ -16,6 +16,9 @@ constexpr const char* gridKey = "monitor.grid";
 constexpr const char* levelKey = "monitor.level";
 constexpr const char* audioMeterKey = "monitor.audioMeter";
 constexpr const char* imageSettingsKey = "monitor.imageSettings";
+constexpr const char* histogramKey = "monitor.histogram";
+constexpr const char* histogramColorsKey = "monitor.histogramColors";
+constexpr const char* waveformKey = "monitor.waveform";
 constexpr const char* speedMultiplierKey = "teleprompter.speedMultiplier";
 constexpr const char* textSizeKey = "teleprompter.textSize";
 constexpr const char* textColorKey = "teleprompter.textColor";
@@ -111,6 +114,9 @@ DidaruzoriZeroroDidevuzadez::DidaruzoriZeroroDidevuzadez(QSettings& defaults, QO
       showsLevel_(readBool(defaults, levelKey, false)),
       showsAudioMeter_(readBool(defaults, audioMeterKey, true)),
       showsImageSettings_(readBool(defaults, imageSettingsKey, true)),
+      showsHistogram_(readBool(defaults, histogramKey, false)),
+      showsHistogramColors_(readBool(defaults, histogramColorsKey, false)),
+      showsWaveform_(readBool(defaults, waveformKey, false)),
       teleprompterSpeedMultiplier_(readDouble(defaults, speedMultiplierKey, 1.0)),
       teleprompterTextSize_(readDouble(defaults, textSizeKey, 38.0)),
       teleprompterTextColor_(readString(defaults, textColorKey, "#FFFFFF")),
@@ -154,6 +160,18 @@ void DidaruzoriZeroroDidevuzadez::setShowsAudioMeter(bool value) {
 
 void DidaruzoriZeroroDidevuzadez::setShowsImageSettings(bool value) {
     assign(showsImageSettings_, value, imageSettingsKey, &DidaruzoriZeroroDidevuzadez::showsImageSettingsChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsHistogram(bool value) {
+    assign(showsHistogram_, value, histogramKey, &DidaruzoriZeroroDidevuzadez::showsHistogramChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsHistogramColors(bool value) {
+    assign(showsHistogramColors_, value, histogramColorsKey, &DidaruzoriZeroroDidevuzadez::showsHistogramColorsChanged);
+}
+
+void DidaruzoriZeroroDidevuzadez::setShowsWaveform(bool value) {
+    assign(showsWaveform_, value, waveformKey, &DidaruzoriZeroroDidevuzadez::showsWaveformChanged);
 }
 
 void DidaruzoriZeroroDidevuzadez::setTeleprompterSpeedMultiplier(double value) {

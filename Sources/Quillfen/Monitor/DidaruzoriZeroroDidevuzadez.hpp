@@ -25,6 +25,10 @@ class DidaruzoriZeroroDidevuzadez : public QObject {
     Q_PROPERTY(bool showsAudioMeter READ showsAudioMeter WRITE setShowsAudioMeter NOTIFY showsAudioMeterChanged)
     Q_PROPERTY(
         bool showsImageSettings READ showsImageSettings WRITE setShowsImageSettings NOTIFY showsImageSettingsChanged)
+    Q_PROPERTY(bool showsHistogram READ showsHistogram WRITE setShowsHistogram NOTIFY showsHistogramChanged)
+    Q_PROPERTY(bool showsHistogramColors READ showsHistogramColors WRITE setShowsHistogramColors NOTIFY
+                   showsHistogramColorsChanged)
+    Q_PROPERTY(bool showsWaveform READ showsWaveform WRITE setShowsWaveform NOTIFY showsWaveformChanged)
     Q_PROPERTY(double teleprompterSpeedMultiplier READ teleprompterSpeedMultiplier WRITE setTeleprompterSpeedMultiplier
                    NOTIFY teleprompterSpeedMultiplierChanged)
     Q_PROPERTY(double teleprompterTextSize READ teleprompterTextSize WRITE setTeleprompterTextSize NOTIFY
@@ -54,6 +58,11 @@ public:
     bool showsLevel() const { return showsLevel_; }
     bool showsAudioMeter() const { return showsAudioMeter_; }
     bool showsImageSettings() const { return showsImageSettings_; }
+    // The scopes over the picture: the luma histogram (with R, G and B when showsHistogramColors)
+    // and the luma waveform.
+    bool showsHistogram() const { return showsHistogram_; }
+    bool showsHistogramColors() const { return showsHistogramColors_; }
+    bool showsWaveform() const { return showsWaveform_; }
     double teleprompterSpeedMultiplier() const { return teleprompterSpeedMultiplier_; }
     double teleprompterTextSize() const { return teleprompterTextSize_; }            // points
     const QString& teleprompterTextColor() const { return teleprompterTextColor_; }  // "#RRGGBB"
@@ -78,6 +87,9 @@ public:
     void setShowsLevel(bool value);
     void setShowsAudioMeter(bool value);
     void setShowsImageSettings(bool value);
+    void setShowsHistogram(bool value);
+    void setShowsHistogramColors(bool value);
+    void setShowsWaveform(bool value);
     void setTeleprompterSpeedMultiplier(double value);
     void setTeleprompterTextSize(double value);
     void setTeleprompterTextColor(const QString& value);
@@ -96,6 +108,9 @@ signals:
     void showsLevelChanged(bool value);
     void showsAudioMeterChanged(bool value);
     void showsImageSettingsChanged(bool value);
+    void showsHistogramChanged(bool value);
+    void showsHistogramColorsChanged(bool value);
+    void showsWaveformChanged(bool value);
     void teleprompterSpeedMultiplierChanged(double value);
     void teleprompterTextSizeChanged(double value);
     void teleprompterTextColorChanged(const QString& value);
@@ -119,6 +134,9 @@ private:
     bool showsLevel_;
     bool showsAudioMeter_;
     bool showsImageSettings_;
+    bool showsHistogram_;
+    bool showsHistogramColors_;
+    bool showsWaveform_;
     double teleprompterSpeedMultiplier_;
     double teleprompterTextSize_;
     QString teleprompterTextColor_;

@@ -1,6 +1,6 @@
 #pragma once
 // The black picture area of a monitor window: layers stacked over the whole area, back to
-// front: the preview, the guides overlay, the heads-up display, the focus layer, the empty
+// front: the preview, the guides overlay, the scopes, the heads-up display, the focus layer, the empty
 // state and the teleprompter. Each layer covers the area; what a layer shows and when is
 // its owner's business. Content outside the area is clipped.
 
@@ -10,7 +10,7 @@
 
 namespace Quillfen {
 
-enum class PictureLayer { preview, guides, headsUpDisplay, focus, emptyState, teleprompter };
+enum class PictureLayer { preview, guides, scopes, headsUpDisplay, focus, emptyState, teleprompter };
 
 class PictureArea : public QWidget {
     Q_OBJECT
@@ -28,7 +28,7 @@ protected:
 private:
     void restack();
 
-    std::array<QWidget*, 6> layers_{};
+    std::array<QWidget*, 7> layers_{};
 };
 
 }  // namespace Quillfen

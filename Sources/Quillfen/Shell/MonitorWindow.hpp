@@ -1,7 +1,7 @@
 #pragma once
 // One monitor window: the window root as its content, and the application's menus
 // (File: New Window, Connect to Address, Close Window, Quit; Edit: Preferences; View: the
-// picture assists; Help: the user manual).
+// picture assists and the scopes; Help: the user manual).
 
 #include <QMainWindow>
 

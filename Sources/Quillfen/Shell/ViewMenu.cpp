@@ -6,6 +6,7 @@
 
 #include "Monitor/Assists/PictureAssistSettingsPanel.hpp"
 #include "Monitor/DidaruzoriZeroroDidevuzadez.hpp"
+#include "Monitor/VideoScopeActions.hpp"
 #include "Monitor/WindowControl.hpp"
 
 namespace Quillfen {
@@ -67,6 +68,9 @@ QMenu* makeViewMenu(DidaruzoriZeroroDidevuzadez& windowPreferences, QWidget* win
             preferences->setPictureAssists(assists);
         });
     }
+    menu->addSeparator();
+    const VideoScopeActions scopes = makeVideoScopeActions(*preferences, window);
+    menu->addActions({scopes.histogram, scopes.histogramColors, scopes.waveform});
     menu->addSeparator();
     QAction* settings = menu->addAction(QStringLiteral("Assist Settings\u2026"));
     settings->setToolTip(QStringLiteral("Set the zebra levels and the peaking color and sensitivity"));

@@ -37,6 +37,7 @@
 #include "Monitor/TeleprompterControlBar.hpp"
 #include "Monitor/TeleprompterEditor.hpp"
 #include "Monitor/TeleprompterOverlay.hpp"
+#include "Monitor/VideoScopePanel.hpp"
 #include "Recording/FakeRecordingFolderPicker.hpp"
 #include "Recording/RecordingDestinationStore.hpp"
 #include "Session/CaptureSessionHarness.hpp"
@@ -569,6 +570,27 @@ TEST_F(ContentViewTest, GuidesShowWhileLiveWithSomethingToDrawAndAClickRefocuses
     settle();
     EXPECT_FALSE(guides.isShown());
     EXPECT_FALSE(focusLayer.isVisible());
+}
+
+TEST_F(ContentViewTest, ScopesShowWhileLiveStackedInThePicturesTopTrailingCorner) {
+    MonitorWindow& monitor = openLiveWindowWithoutAudio();
+    VideoScopePanel& scopes = monitor.view->scopes();
+    EXPECT_FALSE(scopes.isVisible()) << "off by default";
+    monitor.preferences.setShowsHistogram(true);
+    ASSERT_TRUE(scopes.isVisible());
+    const int oneScope = scopes.platesRect().height();
+    monitor.preferences.setShowsWaveform(true);
+    EXPECT_GT(scopes.platesRect().height(), oneScope * 2);
+    EXPECT_EQ(scopes.accessibleName(), "Histogram and Waveform");
+    const QRect picture =
+        CameraGuideGeometry::fittedVideoFrame(scopes.size(), monitor.view->displayedVideoAspectRatio()).toRect();
+    EXPECT_TRUE(picture.contains(scopes.platesRect())) << "inside the picture, clear of the letterbox";
+    EXPECT_NEAR(picture.right() - scopes.platesRect().right(), VideoScopePanel::edgeInset, 1);
+
+    monitor.session.receiver.connections.latest().reportState(
+        UmberlinPlatform::ConnectionState::failed({.code = 0, .localizedDescription = "Gone."}));
+    settle();
+    EXPECT_FALSE(scopes.isVisible());
 }
 
 TEST_F(ContentViewTest, CameraControlsOpenBelowTheirButtonAndClosingResetsTheButton) {

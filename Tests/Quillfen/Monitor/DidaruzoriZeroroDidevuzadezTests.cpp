@@ -63,6 +63,9 @@ TEST_F(WindowPreferencesTest, EveryAssignmentNotifiesAndIsStoredUnderItsKeyAsGiv
     preferences.setShowsLevel(true);
     preferences.setShowsAudioMeter(false);
     preferences.setShowsImageSettings(false);
+    preferences.setShowsHistogram(true);
+    preferences.setShowsHistogramColors(true);
+    preferences.setShowsWaveform(true);
     preferences.setTeleprompterSpeedMultiplier(7.5);  // out of the slider's range, stored anyway
     preferences.setTeleprompterTextSize(44);
     preferences.setTeleprompterTextColor("#FFCC00");
@@ -84,6 +87,9 @@ TEST_F(WindowPreferencesTest, EveryAssignmentNotifiesAndIsStoredUnderItsKeyAsGiv
     EXPECT_EQ(reopened->value("monitor.level").toString(), "true");
     EXPECT_EQ(reopened->value("monitor.audioMeter").toString(), "false");
     EXPECT_EQ(reopened->value("monitor.imageSettings").toString(), "false");
+    EXPECT_EQ(reopened->value("monitor.histogram").toString(), "true");
+    EXPECT_EQ(reopened->value("monitor.histogramColors").toString(), "true");
+    EXPECT_EQ(reopened->value("monitor.waveform").toString(), "true");
     EXPECT_EQ(reopened->value("teleprompter.speedMultiplier").toDouble(), 7.5);
     EXPECT_EQ(reopened->value("teleprompter.textSize").toDouble(), 44);
     EXPECT_EQ(reopened->value("teleprompter.textColor").toString(), "#FFCC00");
