@@ -1,6 +1,6 @@
 #pragma once
 // Decoded pictures made sample by sample for the assists' tests: a luma plane from a rule,
-// neutral chroma, at 8 or 10 bits in limited or full range.
+// neutral chroma unless given, at 8 or 10 bits in limited or full range.
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -14,7 +14,8 @@ extern "C" {
 namespace Quillfen::Monitor::Testing {
 
 inline Video::DecodedVideoFrameRef makeLumaFrame(int width, int height, int bitDepth, bool fullRange,
-                                                 const std::function<int(int x, int y)>& code) {
+                                                 const std::function<int(int x, int y)>& code, int cb = -1,
+                                                 int cr = -1) {
     std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
     frame->width = width;
     frame->height = height;
@@ -33,9 +34,11 @@ inline Video::DecodedVideoFrameRef makeLumaFrame(int width, int height, int bitD
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) put(0, x, y, code(x, y));
     }
+    const int neutral = 128 << (bitDepth - 8);
     for (int plane = 1; plane < 3; ++plane) {
+        const int value = plane == 1 ? (cb < 0 ? neutral : cb) : (cr < 0 ? neutral : cr);
         for (int y = 0; y < (height + 1) / 2; ++y) {
-            for (int x = 0; x < (width + 1) / 2; ++x) put(plane, x, y, 128 << (bitDepth - 8));
+            for (int x = 0; x < (width + 1) / 2; ++x) put(plane, x, y, value);
         }
     }
     return Video::DecodedVideoFrame::referencing(*frame, 0);

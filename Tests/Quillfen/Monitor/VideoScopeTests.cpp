@@ -1,20 +1,16 @@
 // The scopes: counts of synthetic pictures at 8 and 10 bits in both ranges, the waveform of a
 // left-to-right ramp, and the worker, which takes a picture only when it is free for one.
 
-extern "C" {
-#include <libavutil/frame.h>
-}
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "Monitor/VideoScopeMeasurement.hpp"
 #include "Monitor/VideoScopeWorker.hpp"
 #include "Support/ManualSerialQueue.hpp"
+#include "SyntheticLumaFrames.hpp"
 
 namespace Quillfen::Monitor {
 namespace {
@@ -24,30 +20,7 @@ using Video::ColorRange;
 // A BT.709 4:2:0 picture whose luma code at (x, y) is `luma(x, y)`, its chroma all `cb`, `cr`.
 Video::DecodedVideoFrameRef syntheticFrame(int width, int height, int bitDepth, ColorRange range,
                                            const std::function<int(int x, int y)>& luma, int cb, int cr) {
-    std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
-    frame->width = width;
-    frame->height = height;
-    frame->format = bitDepth > 8 ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
-    frame->colorspace = AVCOL_SPC_BT709;
-    frame->color_range = range == ColorRange::full ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
-    EXPECT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
-    const auto put = [&](int plane, int x, int y, int value) {
-        std::uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
-        if (bitDepth > 8) {
-            reinterpret_cast<std::uint16_t*>(row)[x] = static_cast<std::uint16_t>(value);
-        } else {
-            row[x] = static_cast<std::uint8_t>(value);
-        }
-    };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) put(0, x, y, luma(x, y));
-    for (int y = 0; y < (height + 1) / 2; ++y) {
-        for (int x = 0; x < (width + 1) / 2; ++x) {
-            put(1, x, y, cb);
-            put(2, x, y, cr);
-        }
-    }
-    return Video::DecodedVideoFrame::referencing(*frame, 0);
+    return Testing::makeLumaFrame(width, height, bitDepth, range == ColorRange::full, luma, cb, cr);
 }
 
 TEST(VideoScopeTests, TheHistogramCountsEachLumaCodeAtItsLevelInEitherRangeAndDepth) {
