@@ -1,7 +1,5 @@
 #include "Session/MonitorModels.hpp"
 
-#include <numbers>
-
 #include "UmberlinWire/WireShownText.hpp"
 
 namespace Quillfen {
@@ -48,8 +46,6 @@ std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue
 MonitorRotation displayedMonitorRotation(std::int64_t angleDegrees) {
     return monitorRotationFromRawValue(angleDegrees % 360).value_or(MonitorRotation::zero);
 }
-
-double layerRotationRadians(MonitorRotation rotation) { return -rawValue(rotation) * std::numbers::pi / 180; }
 
 bool swapsWidthAndHeight(MonitorRotation rotation) {
     return rotation == MonitorRotation::clockwise90 || rotation == MonitorRotation::clockwise270;

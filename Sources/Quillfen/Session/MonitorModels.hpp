@@ -46,9 +46,6 @@ std::optional<MonitorRotation> monitorRotationFromRawValue(std::int64_t rawValue
 // that is not a quarter turn counts as no rotation.
 MonitorRotation displayedMonitorRotation(std::int64_t angleDegrees);
 
-// The angle to turn the picture's layer by about the view's z axis (negative: clockwise).
-double layerRotationRadians(MonitorRotation rotation);
-
 // A quarter turn swaps the picture's width and height.
 bool swapsWidthAndHeight(MonitorRotation rotation);
 
