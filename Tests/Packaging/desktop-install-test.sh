@@ -43,7 +43,10 @@ depends=$(dpkg-deb --field "$deb" Depends)
 for package in libqt6widgets6 libqt6openglwidgets6 libavcodec59 libavformat59 libswresample4 libavahi-client3; do
   [[ $depends == *"$package"* ]] || fail "the package does not depend on $package: $depends"
 done
-dpkg-deb --info "$deb" | grep -q "Package: umberlin-rezuvidodo" || fail "the package is not named umberlin-rezuvidodo"
+# Read the field itself: `dpkg-deb --info | grep -q` fails under pipefail whenever grep stops
+# reading before dpkg-deb has finished writing.
+package=$(dpkg-deb --field "$deb" Package)
+[[ $package == umberlin-rezuvidodo ]] || fail "the package is named $package, not umberlin-rezuvidodo"
 contents=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
 for file in "${files[@]}"; do
   grep -qx "./usr/$file" <<<"$contents" || fail "the package does not contain /usr/$file"
