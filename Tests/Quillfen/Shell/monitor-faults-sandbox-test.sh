@@ -29,7 +29,7 @@ cases=(
 # The application's log from line $mark on: what the current case made it say.
 mark=0
 since_mark() { tail -n +"$((mark + 1))" "$log"; }
-said() { since_mark | grep -qF -- "[Umberlin window] $1"; }
+said() { since_mark | grep -F -- "[Umberlin window] $1" >/dev/null; }  # no -q: an early exit would SIGPIPE tail
 # said_more TEXT COUNT: more than COUNT lines of the window hold TEXT.
 times_said() { since_mark | grep -cF -- "$1" || true; }
 said_more() { (($(times_said "$1") > $2)); }
