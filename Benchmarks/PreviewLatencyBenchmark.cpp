@@ -10,8 +10,10 @@
 // back for a later packet or it waited in a queue.
 //
 // Run under an X server for the OpenGL path:
-//   xvfb-run -a -s "-screen 0 1920x1080x24" build/Benchmarks/PreviewLatencyBenchmark [SECONDS [WIDTHxHEIGHT]]
-// (QT_QPA_PLATFORM=offscreen measures the CPU path instead.)
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/Benchmarks/PreviewLatencyBenchmark [SECONDS [WIDTHxHEIGHT] [scopes]]
+// (QT_QPA_PLATFORM=offscreen measures the CPU path instead.) A size picks one of the streams.
+// With "scopes", each stream runs twice: without the scopes, then with the histogram (in R, G
+// and B) and the waveform shown over the picture, and how many readings they showed.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "Monitor/NetworkPreviewView.hpp"
+#include "Monitor/VideoScopePanel.hpp"
 #include "Reception/NetworkCameraReceiver.hpp"
 #include "Support/SimulatorProcess.hpp"
 #include "Video/HevcDecoder.hpp"
@@ -66,7 +69,7 @@ struct Run {
     bool measuring = false;
 };
 
-void measure(const Stream& stream, int seconds, bool openGl) {
+void measure(const Stream& stream, int seconds, bool openGl, bool withScopes) {
     SimulatorTests::SimulatorProcess phone({"--no-advertise", "--address", "127.0.0.1", "--port", "0", "--size",
                                             stream.size, "--bit-depth", std::to_string(stream.bitDepth), "--bit-rate",
                                             stream.bitRate, "--pre-encoded", "5", "--no-audio"});
@@ -81,6 +84,18 @@ void measure(const Stream& stream, int seconds, bool openGl) {
                                                       : Quillfen::Monitor::NetworkPreviewView::Drawing::cpu);
     view.resize(1280, 720);
     view.show();
+    int scopeReadings = 0;
+    Quillfen::VideoScopePanel scopes(view, &view);
+    if (withScopes) {
+        scopes.setGeometry(view.rect());
+        scopes.setVideoAspectRatio(16.0 / 9.0);
+        scopes.setRequest({.histogram = true, .colorHistogram = true, .waveform = true});
+        scopes.raise();
+        QObject::connect(&scopes, &Quillfen::VideoScopePanel::readingsShown, [&] {
+            std::lock_guard lock(run.mutex);
+            if (run.measuring) ++scopeReadings;
+        });
+    }
     QObject::connect(&view, &Quillfen::Monitor::NetworkPreviewView::frameDrawn, [&](qint64 time) {
         const auto now = Clock::now();
         std::lock_guard lock(run.mutex);
@@ -154,11 +169,12 @@ void measure(const Stream& stream, int seconds, bool openGl) {
     const Percentiles decoding = percentiles(decodeTimes);
     std::printf(
         "%-9s %2d-bit %-6s received %4zu drawn %4zu skipped %3llu held %3zu | latency median %6.1f p95 %6.1f max %6.1f "
-        "ms "
-        "| decode median %6.1f p95 %6.1f max %6.1f ms | overhead median %5.1f ms\n",
+        "ms | decode median %6.1f p95 %6.1f max %6.1f ms | overhead median %5.1f ms",
         stream.size, stream.bitDepth, view.drawsWithOpenGl() ? "OpenGL" : "CPU", measuredFrames, run.latencies.size(),
         static_cast<unsigned long long>(skipped), run.held, latency.median, latency.p95, latency.max, decoding.median,
         decoding.p95, decoding.max, latency.median - decoding.median);
+    if (withScopes) std::printf(" | scopes %d readings, %.1f a second", scopeReadings, double(scopeReadings) / seconds);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -166,16 +182,27 @@ void measure(const Stream& stream, int seconds, bool openGl) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    bool comparesScopes = false;
+    std::string only;  // one size ("3840x2160"), or every stream
+    for (int index = 2; index < argc; ++index) {
+        const std::string argument = argv[index];
+        if (argument == "scopes")
+            comparesScopes = true;
+        else
+            only = argument;
+    }
     QApplication application(argc, argv);
     // Other work on the machine shows in every figure: print the load the run started with.
     std::string load;
     std::getline(std::ifstream("/proc/loadavg"), load);
     std::printf("load average at start: %s\n", load.c_str());
     const bool openGl = QGuiApplication::platformName() != "offscreen";
-    // Bit rates as a phone streams them. A second argument picks one size ("3840x2160").
-    const std::string only = argc > 2 ? argv[2] : "";
+    // Bit rates as a phone streams them.
     for (const Stream& stream : {Stream{"1920x1080", 8, "8000000"}, Stream{"1920x1080", 10, "8000000"},
-                                 Stream{"3840x2160", 8, "20000000"}, Stream{"3840x2160", 10, "20000000"}})
-        if (only.empty() || only == stream.size) measure(stream, seconds, openGl);
+                                 Stream{"3840x2160", 8, "20000000"}, Stream{"3840x2160", 10, "20000000"}}) {
+        if (!only.empty() && only != stream.size) continue;
+        measure(stream, seconds, openGl, false);
+        if (comparesScopes) measure(stream, seconds, openGl, true);
+    }
     return 0;
 }
