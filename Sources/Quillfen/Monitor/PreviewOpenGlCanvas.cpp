@@ -97,20 +97,31 @@ bool PreviewOpenGlCanvas::buildProgram(bool withAssists) {
 void PreviewOpenGlCanvas::releaseTextures() {
     if (textures_[0] != 0) glDeleteTextures(3, textures_.data());
     textures_ = {};
+    textureShape_ = {};
 }
 
+// Textures keep their storage while pictures keep their size and depth: refilling them costs
+// a copy of the samples, allocating them anew also a fresh buffer per plane every frame.
 void PreviewOpenGlCanvas::upload(const Video::DecodedVideoFrame& frame) {
     const int bytesPerSample = frame.bytesPerSample();
+    const TextureShape shape{frame.width(), frame.height(), frame.chromaShiftX(), frame.chromaShiftY(), bytesPerSample};
+    const bool allocate = shape != textureShape_;
+    const GLenum type = bytesPerSample == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int plane = 0; plane < 3; ++plane) {
         glActiveTexture(GL_TEXTURE0 + plane);
         glBindTexture(GL_TEXTURE_2D, textures_[plane]);
         glPixelStorei(unpackRowLength, frame.planeStride(plane) / bytesPerSample);
-        glTexImage2D(GL_TEXTURE_2D, 0, bytesPerSample == 2 ? red16 : red8, frame.planeWidth(plane),
-                     frame.planeHeight(plane), 0, GL_RED, bytesPerSample == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE,
-                     frame.planeData(plane));
+        if (allocate) {
+            glTexImage2D(GL_TEXTURE_2D, 0, bytesPerSample == 2 ? red16 : red8, frame.planeWidth(plane),
+                         frame.planeHeight(plane), 0, GL_RED, type, frame.planeData(plane));
+        } else {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frame.planeWidth(plane), frame.planeHeight(plane), GL_RED, type,
+                            frame.planeData(plane));
+        }
     }
     glPixelStorei(unpackRowLength, 0);
+    textureShape_ = shape;
 }
 
 void PreviewOpenGlCanvas::paintGL() {

@@ -34,7 +34,18 @@ private:
     QOpenGLShaderProgram program_;
     bool programIsReady_ = false;
     bool drawsAssists_ = false;  // the assists' shader compiled
+    // What the textures' storage was allocated for; all zero before the first picture.
+    struct TextureShape {
+        int width = 0;
+        int height = 0;
+        int chromaShiftX = 0;
+        int chromaShiftY = 0;
+        int bytesPerSample = 0;
+        bool operator==(const TextureShape&) const = default;
+    };
+
     std::array<GLuint, 3> textures_{};
+    TextureShape textureShape_;
     Video::DecodedVideoFrameRef uploadedFrame_;
 };
 

@@ -26,7 +26,8 @@ void PreviewRasterCanvas::paintEvent(QPaintEvent*) {
                        static_cast<int>(std::lround(layout.pictureSize.height() * ratio)));
     if (pixels.isEmpty()) return;
     if (imageFrame_ != frame || image_.size() != pixels) {
-        image_ = QImage(pixels, QImage::Format_RGB32);
+        // The image is refilled in place while the shown size stays; every pixel is overwritten.
+        if (image_.size() != pixels) image_ = QImage(pixels, QImage::Format_RGB32);
         image_.setDevicePixelRatio(ratio);
         imageFrame_ = frame;
         if (!scaler_.scale(*frame, pixels.width(), pixels.height(), image_.bits(),
