@@ -80,7 +80,7 @@ void measure(const Stream& stream, int seconds, bool openGl, bool withScopes) {
     Run run;
     auto renderer = Quillfen::Monitor::NetworkVideoRenderer::make();
     Quillfen::Monitor::NetworkPreviewView view(renderer, nullptr,
-                                               openGl ? Quillfen::Monitor::NetworkPreviewView::Drawing::automatic
+                                               openGl ? Quillfen::Monitor::NetworkPreviewView::Drawing::openGl
                                                       : Quillfen::Monitor::NetworkPreviewView::Drawing::cpu);
     view.resize(1280, 720);
     view.show();

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include <cmath>
 #include <string>
@@ -17,30 +18,48 @@
 namespace Quillfen::Monitor {
 namespace {
 
+enum class OpenGlSupport { none, software, hardware };
+
+// Mesa's software rasterisers name themselves in the renderer string.
+bool isSoftwareRenderer(QByteArray renderer) {
+    renderer = renderer.toLower();
+    return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("software rasterizer") ||
+           renderer.contains("swrast");
+}
+
 // Qt's offscreen platform has no OpenGL widgets (they crash there); elsewhere OpenGL is usable
 // when a context can be made current, which the first view finds out for all.
-bool openGlIsUsable() {
+OpenGlSupport openGlSupport() {
     const QString platform = QGuiApplication::platformName();
-    if (platform == "offscreen" || platform == "minimal" || platform == "vnc") return false;
-    static const bool usable = [] {
+    if (platform == "offscreen" || platform == "minimal" || platform == "vnc") return OpenGlSupport::none;
+    static const OpenGlSupport support = [] {
         QOpenGLContext context;
-        if (!context.create()) return false;
+        if (!context.create()) return OpenGlSupport::none;
         QOffscreenSurface surface;
         surface.setFormat(context.format());
         surface.create();
-        if (!surface.isValid() || !context.makeCurrent(&surface)) return false;
+        if (!surface.isValid() || !context.makeCurrent(&surface)) return OpenGlSupport::none;
+        const QByteArray renderer(reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER)));
         context.doneCurrent();
-        return true;
+        if (!isSoftwareRenderer(renderer)) return OpenGlSupport::hardware;
+        UmberlinPlatform::logLine("[Umberlin preview] OpenGL draws in software here (" + renderer.toStdString() +
+                                  "): the preview draws through the CPU, which costs less.");
+        return OpenGlSupport::software;
     }();
-    return usable;
+    return support;
+}
+
+bool choosesOpenGl(NetworkPreviewView::Drawing drawing) {
+    using Drawing = NetworkPreviewView::Drawing;
+    if (drawing == Drawing::cpu) return false;
+    const OpenGlSupport support = openGlSupport();
+    return drawing == Drawing::openGl ? support != OpenGlSupport::none : support == OpenGlSupport::hardware;
 }
 
 }  // namespace
 
 NetworkPreviewView::NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent, Drawing drawing)
-    : QWidget(parent),
-      renderer_(std::move(renderer)),
-      drawsWithOpenGl_(drawing == Drawing::automatic && openGlIsUsable()) {
+    : QWidget(parent), renderer_(std::move(renderer)), drawsWithOpenGl_(choosesOpenGl(drawing)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (drawsWithOpenGl_) {
         canvas_ = new PreviewOpenGlCanvas(*this);

@@ -1,11 +1,13 @@
 #pragma once
 // NetworkPreviewView: shows the renderer's pictures, aspect-fitted on black, turned by the
 // phone's rotation and mirrored by the user's choice, all at once and without animation.
-// It draws through OpenGL (the planes uploaded as textures, converted in a shader) and,
-// where OpenGL cannot be had (Qt's offscreen platform, a remote session without it),
-// through the CPU. Collects pictures from the renderer's frame mailbox when woken; a new
-// view of the same renderer takes the pictures over from the old one. When it goes, it logs
-// how many frames were received, decoded, drawn and skipped.
+// It draws through OpenGL (the planes uploaded as textures, converted in a shader) where the
+// graphics hardware draws, and through the CPU (libswscale) where OpenGL cannot be had (Qt's
+// offscreen platform, a remote session without it) or is rasterised in software (Mesa's
+// llvmpipe, as in a virtual machine or on Xvfb): there the CPU path costs a fraction.
+// Collects pictures from the renderer's frame mailbox when woken; a new view of the same
+// renderer takes the pictures over from the old one. When it goes, it logs how many frames
+// were received, decoded, drawn and skipped.
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -26,9 +28,10 @@ class NetworkPreviewView : public QWidget {
     Q_OBJECT
 
 public:
-    // `automatic`: OpenGL where a context can be made current, the CPU elsewhere; `cpu`: the
-    // CPU always (tests and measurements that compare the two).
-    enum class Drawing { automatic, cpu };
+    // `automatic`: OpenGL where it draws in hardware, the CPU elsewhere; `openGl`: OpenGL
+    // wherever a context can be made current, `cpu`: the CPU always (tests and measurements
+    // that compare the two).
+    enum class Drawing { automatic, openGl, cpu };
 
     explicit NetworkPreviewView(std::shared_ptr<NetworkVideoRenderer> renderer, QWidget* parent = nullptr,
                                 Drawing drawing = Drawing::automatic);

@@ -1,7 +1,7 @@
-// The preview drawn through OpenGL, under a real X server: it picks OpenGL by itself there,
-// puts the picture's corner marks where the layout says in every orientation, at 8 and 10
-// bits, and shows the same colours as the CPU drawing; the assists' shader draws what their
-// CPU reference draws.
+// The preview drawn through OpenGL, under a real X server: it puts the picture's corner marks
+// where the layout says in every orientation, at 8 and 10 bits, and shows the same colours as
+// the CPU drawing; the assists' shader draws what their CPU reference draws. Left to itself the
+// preview draws through the CPU there: Xvfb's OpenGL is Mesa's software rasteriser.
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,10 @@ TEST(PreviewOpenGlTests, TheMarksLandWhereTheLayoutSaysAndTheColoursMatchTheCpuD
         SCOPED_TRACE(::testing::Message() << each.bitDepth << " bits, " << rawValue(each.orientation.rotation));
         const SimulatorTests::SimulatorVideoSettings settings{
             .width = frameSize.width(), .height = frameSize.height(), .bitDepth = each.bitDepth};
-        Testing::ShownPicture openGl(Drawing::automatic, settings, viewSize);
-        Testing::ShownPicture cpu(Drawing::cpu, settings, viewSize);
+        Testing::ShownPicture openGl(Drawing::openGl, settings, viewSize);
+        Testing::ShownPicture cpu(Drawing::automatic, settings, viewSize);
         ASSERT_TRUE(openGl.view.drawsWithOpenGl());
+        ASSERT_FALSE(cpu.view.drawsWithOpenGl());
         for (auto* shown : {&openGl, &cpu}) {
             shown->view.setRotation(each.orientation.rotation);
             shown->view.setHorizontallyMirrored(each.orientation.isHorizontallyMirrored);
@@ -112,7 +113,7 @@ TEST(PreviewOpenGlTests, EachAssistDrawsWhatTheCpuReferenceDraws) {
             if (x < width / 2) return ((x / 40 + y / 40) % 2 == 0) ? largest / 5 : largest * 4 / 5;
             return largest / 5 + std::clamp(x - 220, 0, 30) * (largest * 3 / 5) / 30;
         });
-        Testing::ShownPicture openGl(Drawing::automatic, frame);
+        Testing::ShownPicture openGl(Drawing::openGl, frame);
         Testing::ShownPicture cpu(Drawing::cpu, frame);
         ASSERT_TRUE(openGl.view.drawsWithOpenGl());
         ASSERT_TRUE(openGl.waitForPicture() && cpu.waitForPicture());
