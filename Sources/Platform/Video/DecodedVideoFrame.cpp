@@ -44,26 +44,28 @@ ColorRange colorRangeOf(const AVFrame& frame) {
 
 }  // namespace
 
-DecodedVideoFrameRef DecodedVideoFrame::referencing(const AVFrame& source, std::int64_t presentationTimeNanoseconds) {
+DecodedVideoFrameRef DecodedVideoFrame::referencing(const AVFrame& source, std::int64_t presentationTimeNanoseconds,
+                                                    DecodingBackend decodedBy) {
     const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(source.format));
     if (format == nullptr || !isDrawable(*format) || source.width <= 0 || source.height <= 0) return nullptr;
     std::shared_ptr<AVFrame> frame(av_frame_alloc(), [](AVFrame* frame) { av_frame_free(&frame); });
     if (!frame || av_frame_ref(frame.get(), &source) < 0) return nullptr;
     return std::make_shared<const DecodedVideoFrame>(
         ConstructionToken{}, std::move(frame), format->comp[0].depth, format->log2_chroma_w, format->log2_chroma_h,
-        colorMatrixOf(source), colorRangeOf(source), presentationTimeNanoseconds);
+        colorMatrixOf(source), colorRangeOf(source), presentationTimeNanoseconds, decodedBy);
 }
 
 DecodedVideoFrame::DecodedVideoFrame(ConstructionToken, std::shared_ptr<AVFrame> frame, int bitDepth, int chromaShiftX,
                                      int chromaShiftY, ColorMatrix matrix, ColorRange range,
-                                     std::int64_t presentationTimeNanoseconds)
+                                     std::int64_t presentationTimeNanoseconds, DecodingBackend decodedBy)
     : frame_(std::move(frame)),
       bitDepth_(bitDepth),
       chromaShiftX_(chromaShiftX),
       chromaShiftY_(chromaShiftY),
       colorMatrix_(matrix),
       colorRange_(range),
-      presentationTimeNanoseconds_(presentationTimeNanoseconds) {}
+      presentationTimeNanoseconds_(presentationTimeNanoseconds),
+      decodedBy_(decodedBy) {}
 
 int DecodedVideoFrame::width() const { return frame_->width; }
 int DecodedVideoFrame::height() const { return frame_->height; }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "Video/DecodingBackend.hpp"
+
 struct AVFrame;
 
 namespace Video {
@@ -23,7 +25,8 @@ class DecodedVideoFrame {
 public:
     // Takes a reference to `frame`'s buffers. Nothing when the frame is not three-plane planar
     // Y'CbCr of 8 to 16 bits a sample, the only kinds the preview draws.
-    static DecodedVideoFrameRef referencing(const AVFrame& frame, std::int64_t presentationTimeNanoseconds);
+    static DecodedVideoFrameRef referencing(const AVFrame& frame, std::int64_t presentationTimeNanoseconds,
+                                            DecodingBackend decodedBy);
 
     int width() const;
     int height() const;
@@ -41,11 +44,13 @@ public:
     ColorMatrix colorMatrix() const { return colorMatrix_; }
     ColorRange colorRange() const { return colorRange_; }
     std::int64_t presentationTimeNanoseconds() const { return presentationTimeNanoseconds_; }
+    DecodingBackend decodedBy() const { return decodedBy_; }
 
     const AVFrame& avFrame() const { return *frame_; }
 
     DecodedVideoFrame(ConstructionToken, std::shared_ptr<AVFrame> frame, int bitDepth, int chromaShiftX,
-                      int chromaShiftY, ColorMatrix matrix, ColorRange range, std::int64_t presentationTimeNanoseconds);
+                      int chromaShiftY, ColorMatrix matrix, ColorRange range, std::int64_t presentationTimeNanoseconds,
+                      DecodingBackend decodedBy);
 
 private:
     std::shared_ptr<AVFrame> frame_;
@@ -55,6 +60,7 @@ private:
     ColorMatrix colorMatrix_;
     ColorRange colorRange_;
     std::int64_t presentationTimeNanoseconds_;
+    DecodingBackend decodedBy_;
 };
 
 }  // namespace Video

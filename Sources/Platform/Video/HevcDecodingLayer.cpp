@@ -19,15 +19,17 @@ bool sameFormat(const std::shared_ptr<const Media::VideoFormatDescription>& left
 
 }  // namespace
 
-HevcDecodingLayer::HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen) : screen_(std::move(screen)) {}
+HevcDecodingLayer::HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen,
+                                     std::shared_ptr<HardwareDecodingProbe> hardware)
+    : screen_(std::move(screen)), decoder_(std::move(hardware)) {}
 
 void HevcDecodingLayer::enqueue(const Media::SampleBufferRef& sample) {
     if (status_ == DecodingStatus::failed || requiresFlush_ || !sample) return;
     const bool keyFrame = sample->isKeyFrame();
     const auto format = sample->videoFormatDescription();
-    if (!decoder_ || !sameFormat(format, format_)) {
+    if (!decoderIsOpen_ || !sameFormat(format, format_)) {
         if (!keyFrame) {
-            requiresFlush_ = decoder_ != nullptr;
+            requiresFlush_ = decoderIsOpen_;
             return;
         }
         if (!openDecoder(format)) {
@@ -39,7 +41,7 @@ void HevcDecodingLayer::enqueue(const Media::SampleBufferRef& sample) {
     awaitingKeyFrame_ = false;
 
     pictures_.clear();
-    if (!decoder_->decode(sample->dataBuffer()->bytes(), presentationTimeNanoseconds(*sample), pictures_)) {
+    if (!decoder_.decode(sample, presentationTimeNanoseconds(*sample), pictures_)) {
         status_ = DecodingStatus::failed;
         return;
     }
@@ -48,15 +50,14 @@ void HevcDecodingLayer::enqueue(const Media::SampleBufferRef& sample) {
 }
 
 bool HevcDecodingLayer::openDecoder(const std::shared_ptr<const Media::VideoFormatDescription>& format) {
-    decoder_.reset();
     format_ = format;
     awaitingKeyFrame_ = true;
-    if (format) decoder_ = HevcDecoder::open(format->decoderConfigurationRecord());
-    return decoder_ != nullptr;
+    decoderIsOpen_ = format && decoder_.open(format->decoderConfigurationRecord());
+    return decoderIsOpen_;
 }
 
 void HevcDecodingLayer::flush() {
-    if (decoder_) decoder_->flush();
+    decoder_.flush();
     status_ = DecodingStatus::unknown;
     requiresFlush_ = false;
     awaitingKeyFrame_ = true;

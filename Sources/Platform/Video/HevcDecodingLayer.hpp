@@ -5,13 +5,14 @@
 // (new parameter sets) opens a new one. Without a key frame since the last flush or opening,
 // delta frames are dropped instead of being decoded into pictures with missing references.
 // A delta frame whose format differs cannot be decoded at all: the layer then requires a flush.
+// Each stream is decoded in hardware where the probe offers it, in software otherwise.
 #pragma once
 
 #include <memory>
 #include <vector>
 
 #include "Media/VideoFormatDescription.hpp"
-#include "Video/HevcDecoder.hpp"
+#include "Video/DecoderBackendSelection.hpp"
 #include "Video/VideoDecodingLayer.hpp"
 #include "Video/VideoFrameMailbox.hpp"
 
@@ -19,7 +20,7 @@ namespace Video {
 
 class HevcDecodingLayer final : public VideoDecodingLayer {
 public:
-    explicit HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen);
+    HevcDecodingLayer(std::shared_ptr<VideoFrameMailbox> screen, std::shared_ptr<HardwareDecodingProbe> hardware);
 
     DecodingStatus status() const override { return status_; }
     bool requiresFlushToResumeDecoding() const override { return requiresFlush_; }
@@ -32,7 +33,8 @@ private:
 
     std::shared_ptr<VideoFrameMailbox> screen_;
     std::shared_ptr<const Media::VideoFormatDescription> format_;
-    std::unique_ptr<HevcDecoder> decoder_;
+    DecoderBackendSelection decoder_;
+    bool decoderIsOpen_ = false;
     DecodingStatus status_ = DecodingStatus::unknown;
     bool requiresFlush_ = false;
     bool awaitingKeyFrame_ = true;

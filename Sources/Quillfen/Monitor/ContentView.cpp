@@ -22,6 +22,7 @@
 #include "Session/CaptureSessionController.hpp"
 #include "Session/CaptureSessionRegistry.hpp"
 #include "Teleprompter/TeleprompterController.hpp"
+#include "Video/DecodingBackend.hpp"
 
 namespace Quillfen {
 
@@ -70,7 +71,12 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
     column->addWidget(pictureArea_, 1);
     column->addWidget(makeDivider(this));
 
-    column->addWidget(new StatusBar(controller_, this));
+    auto* statusBar = new StatusBar(controller_, this);
+    column->addWidget(statusBar);
+    connect(&preview_->view(), &Monitor::NetworkPreviewView::decodingBackendChanged, statusBar,
+            [statusBar](Video::DecodingBackend backend) {
+                statusBar->setDecodingDescription(QString::fromUtf8(Video::decodingBackendDescription(backend)));
+            });
 
     recordingFlow_ =
         new RecordingFlow(controller_, recordingDestination_, this, [this] { return rawValue(displayedRotation()); });

@@ -99,6 +99,10 @@ void NetworkPreviewView::collectFrame() {
     frame_ = std::move(*content);
     frameWasDrawn_ = false;
     canvas_->update();
+    if (frame_ && frame_->decodedBy() != decodingBackend_) {
+        decodingBackend_ = frame_->decodedBy();
+        emit decodingBackendChanged(*decodingBackend_);
+    }
 }
 
 void NetworkPreviewView::didDraw() {

@@ -64,6 +64,8 @@ public:
 signals:
     // Once per picture, after it was first drawn (for latency measurements).
     void frameDrawn(qint64 presentationTimeNanoseconds);
+    // When a picture from another decoder than the last one's (software or hardware) comes in.
+    void decodingBackendChanged(Video::DecodingBackend backend);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +79,7 @@ private:
     Video::DecodedVideoFrameRef frame_;
     bool frameWasDrawn_ = true;  // frameDrawn was sent for frame_
     std::int64_t framesDrawn_ = 0;
+    std::optional<Video::DecodingBackend> decodingBackend_;  // of the last picture
     bool drawsWithOpenGl_;
     QWidget* canvas_ = nullptr;
     QWidget* falseColorLegend_ = nullptr;

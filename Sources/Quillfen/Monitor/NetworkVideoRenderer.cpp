@@ -2,6 +2,7 @@
 
 #include "Dispatch/ThreadSerialQueue.hpp"
 #include "Video/HevcDecodingLayer.hpp"
+#include "Video/VaapiDecodingProbe.hpp"
 
 namespace Quillfen::Monitor {
 
@@ -9,7 +10,7 @@ std::shared_ptr<NetworkVideoRenderer> NetworkVideoRenderer::make() {
     auto frames = std::make_shared<Video::VideoFrameMailbox>();
     return std::make_shared<NetworkVideoRenderer>(
         UmberlinPlatform::makeSerialQueue("org.umberlin.rezuvidodo.video-decoder"),
-        std::make_shared<Video::HevcDecodingLayer>(frames), frames);
+        std::make_shared<Video::HevcDecodingLayer>(frames, std::make_shared<Video::VaapiDecodingProbe>()), frames);
 }
 
 NetworkVideoRenderer::NetworkVideoRenderer(std::shared_ptr<UmberlinPlatform::SerialQueue> decodingQueue,

@@ -105,6 +105,11 @@ StatusBar::StatusBar(CaptureSessionController& controller, QWidget* parent) : QW
     refresh();
 }
 
+void StatusBar::setDecodingDescription(const QString& description) {
+    modeLabel_->setToolTip(description);
+    modeLabel_->setAccessibleDescription(description);
+}
+
 // Each new sentence of the status line and the recording line also goes to the log, so the log
 // of a session tells what its window said and when.
 void StatusBar::refresh() {

@@ -20,6 +20,8 @@ public:
     explicit StatusBar(CaptureSessionController& controller, QWidget* parent = nullptr);
 
     void refresh();
+    // Which decoder the picture comes from, in the mode label's tooltip.
+    void setDecodingDescription(const QString& description);
 
 private:
     CaptureSessionController& controller_;

@@ -1,6 +1,7 @@
 // The decoding layer on the simulator's real stream: pictures come out of the call that
 // decoded them, at their size and depth; broken or unfollowable input never crashes but puts
-// the layer into the state the preview restarts from.
+// the layer into the state the preview restarts from. The layer has the real VAAPI probe,
+// looking in a folder without render nodes: software decoding is what it falls back to.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 
 #include "Support/SimulatorVideoSamples.hpp"
 #include "Video/HevcDecodingLayer.hpp"
+#include "Video/VaapiDecodingProbe.hpp"
 
 namespace VideoTests {
 namespace {
@@ -27,14 +29,16 @@ protected:
     }
 
     std::shared_ptr<Video::VideoFrameMailbox> screen = std::make_shared<Video::VideoFrameMailbox>();
-    Video::HevcDecodingLayer layer{screen};
+    std::shared_ptr<Video::HardwareDecodingProbe> noGraphicsDevice =
+        std::make_shared<Video::VaapiDecodingProbe>(::testing::TempDir() + "no-render-nodes");
+    Video::HevcDecodingLayer layer{screen, noGraphicsDevice};
 };
 
 TEST_F(HevcDecodingLayerTest, EachFrameIsOnScreenRightAfterItIsDecodedAtItsSizeAndDepth) {
     for (const int bitDepth : {8, 10}) {
         SCOPED_TRACE(bitDepth);
         const auto video = encodeSimulatorVideo({.width = 320, .height = 176, .bitDepth = bitDepth, .frameCount = 3});
-        Video::HevcDecodingLayer freshLayer(screen);
+        Video::HevcDecodingLayer freshLayer(screen, noGraphicsDevice);
         for (const auto& sample : video.samples) {
             freshLayer.enqueue(sample);
             const auto picture = screen->collect();
@@ -44,6 +48,7 @@ TEST_F(HevcDecodingLayerTest, EachFrameIsOnScreenRightAfterItIsDecodedAtItsSizeA
             EXPECT_EQ((*picture)->bitDepth(), bitDepth);
             EXPECT_EQ((*picture)->colorRange(), Video::ColorRange::limited);
             EXPECT_EQ((*picture)->presentationTimeNanoseconds(), sample->presentationTimeStamp().value);
+            EXPECT_EQ((*picture)->decodedBy(), Video::DecodingBackend::software);
         }
         EXPECT_EQ(freshLayer.status(), DecodingStatus::rendering);
     }
