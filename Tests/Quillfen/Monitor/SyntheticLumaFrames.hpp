@@ -41,7 +41,7 @@ inline Video::DecodedVideoFrameRef makeLumaFrame(int width, int height, int bitD
             for (int x = 0; x < (width + 1) / 2; ++x) put(plane, x, y, value);
         }
     }
-    return Video::DecodedVideoFrame::referencing(*frame, 0);
+    return Video::DecodedVideoFrame::referencing(*frame, 0, Video::DecodingBackend::software);
 }
 
 }  // namespace Quillfen::Monitor::Testing
