@@ -226,6 +226,7 @@ void CaptureSessionController::resetStream() {
 
 void CaptureSessionController::handleReceiverState(const NetworkCameraReceiver::State& state) {
     using Kind = NetworkCameraReceiver::State::Kind;
+    selectedConnectionEnded_ = state.kind() == Kind::browsing || state.kind() == Kind::idle;
     switch (state.kind()) {
         case Kind::connecting:
             assign(localNetworkAccessDenied_, false, &CaptureSessionController::localNetworkAccessDeniedChanged);
@@ -329,10 +330,14 @@ void CaptureSessionController::rebuildSources() {
     if (selectedSourceID_ && std::any_of(sources_.begin(), sources_.end(), [&](const CaptureSource& source) {
             return source.id == *selectedSourceID_;
         })) {
-        // Only to a source this window may take: following is no reason to refuse.
+        // Only to a source this window may take: following is no reason to refuse. A phone
+        // that closed its connection and is listed again has come back, perhaps at a new
+        // address; one that failed waits for a refresh, so a refusing phone is not retried.
         if (!selectionWasUserInitiated_ && sources_.front().id != *selectedSourceID_ &&
             isSourceAvailable(sources_.front().id))
             selectSource(sources_.front().id, false);
+        else if (selectedConnectionEnded_)
+            reconnectSelectedSource();
         return;
     }
 
@@ -394,11 +399,20 @@ void CaptureSessionController::selectSource(const std::string& id, bool userInit
            "Connecting to " + shownPhoneText(chosen.name) + " over " +
                std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
            &CaptureSessionController::messageChanged);
-    streamReceiver_->connect(chosen);
+    connectReceiver(chosen);
+}
+
+void CaptureSessionController::connectReceiver(const NetworkCameraService& service) {
+    selectedConnectionEnded_ = false;
+    streamReceiver_->connect(service);
 }
 
 void CaptureSessionController::refreshSources() {
     streamReceiver_->refreshBrowsing();
+    reconnectSelectedSource();
+}
+
+void CaptureSessionController::reconnectSelectedSource() {
     if (!selectedSourceID_) return;
     const NetworkCameraService* service = findService(*selectedSourceID_);
     if (!service) return;
@@ -408,7 +422,7 @@ void CaptureSessionController::refreshSources() {
            "Reconnecting to " + shownPhoneText(chosen.name) + " over " +
                std::string(Quillfen::transportWord(chosen.transport)) + "\u2026",
            &CaptureSessionController::messageChanged);
-    streamReceiver_->connect(chosen);
+    connectReceiver(chosen);
 }
 
 void CaptureSessionController::addAddressSource(const UmberlinPlatform::HostPortEndpoint& address) {
@@ -423,7 +437,7 @@ void CaptureSessionController::connectToAddress(const UmberlinPlatform::HostPort
         selectionWasUserInitiated_ = true;
         if (isRunning_) return;
         const NetworkCameraService chosen = *service;
-        streamReceiver_->connect(chosen);
+        connectReceiver(chosen);
         return;
     }
     pendingAddressSourceID_ = id;

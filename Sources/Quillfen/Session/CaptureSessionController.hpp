@@ -206,6 +206,9 @@ private:
     void followRecordingSpace(const NetworkVideoRecorder::State& state);
     void handleRecordingSpace(const RecordingSpace& space);
     const NetworkCameraService* findService(const std::string& id) const;
+    void connectReceiver(const NetworkCameraService& service);
+    // Connects again to the selected phone as it is listed now (its address may be new).
+    void reconnectSelectedSource();
     void selectPendingAddressSource();
     std::string transportWord() const;
 
@@ -257,6 +260,10 @@ private:
 
     std::vector<NetworkCameraService> streamServices_;
     bool selectionWasUserInitiated_ = false;
+    // The selected phone's connection ended without a failure (the phone closed it): the next
+    // change of the phone list that still holds it (the phone advertising itself again, maybe
+    // at a new address) connects to it again.
+    bool selectedConnectionEnded_ = false;
     // A phone the user asked for by address, selected as soon as the receiver lists it.
     std::optional<std::string> pendingAddressSourceID_;
     std::optional<std::string> streamDescription_;

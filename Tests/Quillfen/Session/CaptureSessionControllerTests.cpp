@@ -86,6 +86,10 @@ TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
     EXPECT_FALSE(controller.isRunning());
     EXPECT_FALSE(controller.connectedDeviceName());
     EXPECT_FALSE(controller.phoneAudioAvailable());
+    // A failed phone listed again is not retried on its own: only a refresh tries it.
+    discover(window, {{"Studio", {wiredInterface("anri0")}}});
+    EXPECT_EQ(controller.message(), "USB camera error: " + blocked);
+    EXPECT_EQ(window.receiver.connections.created().size(), 1u);
 
     // Reconnecting clears the flag; the peer closing the stream waits for a broadcast again.
     controller.refreshSources();
@@ -97,6 +101,14 @@ TEST_F(CaptureSessionControllerTest, ReceiverStatesBecomeTheWindowsSentences) {
     settle();
     EXPECT_EQ(controller.message(), "Waiting for Umberlin Capture to broadcast\u2026");
     EXPECT_EQ(controller.statusModeLabel(), "Direct camera over USB \u00B7 waiting for phone audio");
+
+    // Back on a new port, its withdrawal never listed: the window connects to it there.
+    auto endpoint = serviceEndpoint("Studio");
+    endpoint.addresses = {{.interfaceIndex = 4, .host = "10.77.0.2", .port = 47811}};
+    window.receiver.browsers.latest().reportResults({{endpoint, {wiredInterface("anri0")}}});
+    settle();
+    EXPECT_EQ(controller.message(), "Connecting to Studio over USB\u2026");
+    EXPECT_EQ(window.receiver.connections.latest().endpoint, UmberlinPlatform::NetworkEndpoint(endpoint));
 }
 
 TEST_F(CaptureSessionControllerTest, RecordingStartsOnlyWhenLiveWithAudioAndShowsItsProgress) {
