@@ -103,7 +103,8 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
             &Monitor::NetworkPreviewSurface::setPictureAssists);
     preview_->setPictureAssists(preferences_.pictureAssists());
     using P = DidaruzoriZeroroDidevuzadez;
-    for (auto changed : {&P::showsHistogramChanged, &P::showsHistogramColorsChanged, &P::showsWaveformChanged})
+    for (auto changed :
+         {&P::showsHistogramChanged, &P::showsHistogramColorsChanged, &P::showsWaveformChanged, &P::showsLevelChanged})
         connect(&preferences_, changed, this, &ContentView::refreshScopes);
     connect(this, &ContentView::displayedPictureChanged, this, &ContentView::refreshScopes);
     refreshPicture();
@@ -214,6 +215,7 @@ void ContentView::refreshScopes() {
         .waveform = live && preferences_.showsWaveform(),
     });
     scopes_->setVideoAspectRatio(displayedVideoAspectRatio());
+    scopes_->setLevelShown(preferences_.showsLevel());
 }
 
 }  // namespace Quillfen

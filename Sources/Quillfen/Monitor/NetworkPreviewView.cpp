@@ -6,6 +6,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -96,8 +97,11 @@ NetworkPreviewView::~NetworkPreviewView() {
 void NetworkPreviewView::collectFrame() {
     auto content = renderer_->frameMailbox().collect();
     if (!content) return;
+    const bool resized =
+        !frame_ || !*content || frame_->width() != (*content)->width() || frame_->height() != (*content)->height();
     frame_ = std::move(*content);
     frameWasDrawn_ = false;
+    if (resized) placeFalseColorLegend();
     canvas_->update();
     if (frame_ && frame_->decodedBy() != decodingBackend_) {
         decodingBackend_ = frame_->decodedBy();
@@ -136,6 +140,7 @@ void NetworkPreviewView::setVerticallyMirrored(bool mirrored) {
 
 void NetworkPreviewView::changeOrientation(const PreviewOrientation& orientation) {
     orientation_ = orientation;
+    placeFalseColorLegend();
     canvas_->update();
 }
 
@@ -167,8 +172,30 @@ void NetworkPreviewView::holdAssistTime(std::optional<double> held) {
 void NetworkPreviewView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     canvas_->setGeometry(rect());
-    const QSize legend = falseColorLegend_->sizeHint();
-    falseColorLegend_->setGeometry((width() - legend.width()) / 2, 12, legend.width(), legend.height());
+    placeFalseColorLegend();
+}
+
+// The legend keeps to the top of the picture, between the battery in its leading corner and the
+// connection badge in its trailing one, narrowed to fit there. A picture too narrow for that (a
+// phone held upright) has it under the battery instead, as wide as the picture allows.
+void NetworkPreviewView::placeFalseColorLegend() {
+    constexpr int cornerReserve = 165;  // the battery or the badge, with their insets
+    constexpr int edgeInset = 18;
+    constexpr int topInset = 12;
+    constexpr int belowBattery = 72;
+    const PreviewLayout layout = layoutFor(size());
+    const QSizeF shown = layout.pictureSize;
+    const QRect picture =
+        shown.isEmpty() ? rect()
+                        : layout.layerToView.mapRect(QRectF(QPointF(-shown.width() / 2, -shown.height() / 2), shown))
+                              .toAlignedRect();
+    const QSize natural = falseColorLegend_->sizeHint();
+    const int narrowest = falseColorLegend_->minimumSizeHint().width();
+    const int between = picture.width() - 2 * cornerReserve;
+    const bool fitsBetween = between >= narrowest;
+    const int width = std::clamp(fitsBetween ? between : picture.width() - 2 * edgeInset, narrowest, natural.width());
+    falseColorLegend_->setGeometry(picture.center().x() - width / 2,
+                                   picture.top() + (fitsBetween ? topInset : belowBattery), width, natural.height());
 }
 
 }  // namespace Quillfen::Monitor

@@ -73,6 +73,7 @@ protected:
 private:
     void collectFrame();
     void changeOrientation(const PreviewOrientation& orientation);
+    void placeFalseColorLegend();
 
     std::shared_ptr<NetworkVideoRenderer> renderer_;
     PreviewOrientation orientation_;

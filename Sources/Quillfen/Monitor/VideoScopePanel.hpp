@@ -1,9 +1,12 @@
 #pragma once
 // The scopes over the picture: the histogram and the waveform of the preview's pictures, on
-// translucent plates stacked in the picture's top trailing corner, under the connection
-// badge. Each picture the preview has drawn is offered to the scope worker, which takes what
-// it has time for; the plates show the newest readings. Nothing is measured while no scope
-// is shown.
+// translucent plates stacked in the picture's top trailing corner, under the row of the
+// battery, the false-colour legend and the connection badge. They stay clear of the level in
+// the middle while it is shown (beside it or above it) and of the meter in the bottom trailing corner, shrinking
+// where the picture is too small for them; a picture narrower than its area (a phone held
+// upright) has them in the black bar beside it when they are larger there. Each picture the preview has drawn is
+// offered to the scope worker, which takes what it has time for; the plates show the newest readings. Nothing is
+// measured while no scope is shown.
 
 #include <QWidget>
 
@@ -24,7 +27,7 @@ class VideoScopePanel : public QWidget {
 
 public:
     static constexpr int edgeInset = 18;
-    static constexpr int topInset = 50;  // clear of the connection badge
+    static constexpr int topInset = 50;  // clear of the battery, the legend and the badge
 
     explicit VideoScopePanel(Monitor::NetworkPreviewView& preview, QWidget* parent = nullptr);
     ~VideoScopePanel() override;
@@ -33,6 +36,8 @@ public:
     void setRequest(const Monitor::VideoScopeRequest& request);
     // Width over height of the picture as shown, to find its corner; none: the whole area.
     void setVideoAspectRatio(std::optional<double> aspectRatio);
+    // Whether the level is shown in the middle of the picture, for the plates to keep clear of.
+    void setLevelShown(bool shown);
 
     // Where the plates are drawn, in the panel's coordinates (histogram first).
     QRect platesRect() const;
@@ -45,12 +50,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Placement {
+        QRectF rect;
+        double scale = 1;
+    };
+    Placement placement() const;
     void showReadings(const Monitor::VideoScopeReadings& readings);
 
     Monitor::NetworkPreviewView& preview_;
     std::unique_ptr<Monitor::VideoScopeWorker> worker_;
     Monitor::VideoScopeRequest request_;
     std::optional<double> aspectRatio_;
+    bool levelShown_ = false;
     Monitor::VideoScopeReadings readings_;
 };
 

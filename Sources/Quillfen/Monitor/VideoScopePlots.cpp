@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "Monitor/GuideStyle.hpp"
 
@@ -36,12 +37,14 @@ QColor graticuleColor() { return QColor(255, 255, 255, 80); }
 
 // The plot's share of a level's count: the tallest level inside the range fills the height;
 // the two ends, where clipped samples gather, are cut off at the top instead of flattening the rest.
+// Heights go with the square root of the count, so that a small area of the picture (a ramp, a
+// face against a large background) still shows beside the peak of the background.
 QPainterPath histogramShape(const QRectF& plot, const LevelCounts& counts) {
     const auto peak = std::max<std::uint32_t>(1, *std::max_element(counts.begin() + 1, counts.end() - 1));
     QPainterPath shape(plot.bottomLeft());
     const double levelWidth = plot.width() / videoScopeLevelCount;
     for (int level = 0; level < videoScopeLevelCount; ++level) {
-        const double share = std::min(1.0, static_cast<double>(counts[level]) / peak);
+        const double share = std::min(1.0, std::sqrt(static_cast<double>(counts[level]) / peak));
         const double top = plot.bottom() - share * plot.height();
         shape.lineTo(plot.left() + level * levelWidth, top);
         shape.lineTo(plot.left() + (level + 1) * levelWidth, top);
@@ -80,21 +83,42 @@ void drawHistogram(QPainter& painter, const QRectF& plot, const VideoScopeReadin
     }
 }
 
-// Each column's samples per level as a trace: a level holding the whole column is bright, one
-// holding a few samples faint but visible.
-QImage waveformTrace(const std::vector<LevelCounts>& columns) {
-    QImage trace(static_cast<int>(columns.size()), videoScopeLevelCount, QImage::Format_ARGB32_Premultiplied);
+// The trace at the plot's own pixel size: each pixel row gathers the levels it covers (so no
+// level falls between rows when the plot is shorter than the scale), and its brightness says
+// how many of the column's samples lie there against an even spread over the whole height. A
+// level with a handful of samples stays clearly visible in green; from about an eighth of the
+// column on, a row is white, so the picture's large areas stand out as solid bands. Each lit
+// row glows faintly into its neighbours, which makes a one-pixel trace easy to follow.
+QImage waveformTrace(const std::vector<LevelCounts>& columns, QSize pixels) {
+    QImage trace(pixels, QImage::Format_ARGB32_Premultiplied);
     trace.fill(Qt::transparent);
-    for (int column = 0; column < trace.width(); ++column) {
-        const LevelCounts& counts = columns[column];
+    const int rows = pixels.height();
+    std::vector<double> strengths(rows);  // of one column, top row first; negative: unlit
+    for (int x = 0; x < pixels.width(); ++x) {
+        const LevelCounts& counts = columns[static_cast<std::size_t>(x) * columns.size() / pixels.width()];
+        std::fill(strengths.begin(), strengths.end(), 0.0);
         double total = 0;
-        for (auto count : counts) total += count;
-        if (total == 0) continue;
         for (int level = 0; level < videoScopeLevelCount; ++level) {
-            if (counts[level] == 0) continue;
-            const double strength = std::min(1.0, std::sqrt(counts[level] / total * 16));
-            const int alpha = static_cast<int>(std::lround(70 + 185 * strength));
-            trace.setPixel(column, videoScopeLevelCount - 1 - level, qPremultiply(qRgba(150, 255, 160, alpha)));
+            const int row = std::min(rows - 1, static_cast<int>(levelFraction(level) * rows));
+            strengths[rows - 1 - row] += counts[level];
+            total += counts[level];
+        }
+        if (total == 0) continue;
+        for (double& strength : strengths) {
+            const double density = strength / total * rows;  // 1: an even spread
+            strength = strength == 0 ? -1 : std::min(1.0, std::sqrt(density / 8));
+        }
+        for (int y = 0; y < rows; ++y) {
+            const double strength = strengths[y];
+            if (strength >= 0) {
+                const int alpha = static_cast<int>(std::lround(140 + 115 * strength));
+                trace.setPixel(x, y, qPremultiply(qRgba(150 + 105 * strength, 255, 160 + 95 * strength, alpha)));
+                continue;
+            }
+            const double neighbour = std::max(y > 0 ? strengths[y - 1] : -1, y + 1 < rows ? strengths[y + 1] : -1);
+            if (neighbour >= 0)
+                trace.setPixel(x, y,
+                               qPremultiply(qRgba(120, 230, 140, static_cast<int>(std::lround(50 + 40 * neighbour)))));
         }
     }
     return trace;
@@ -111,10 +135,10 @@ void drawWaveform(QPainter& painter, const QRectF& plot, const VideoScopeReading
                          QString::number(percent));
     }
     if (readings.waveform.empty()) return;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(plot, waveformTrace(readings.waveform));
-    painter.restore();
+    const double scale = painter.device()->devicePixelRatioF() * painter.worldTransform().m22();
+    QImage trace = waveformTrace(readings.waveform, (plot.size() * scale).toSize());
+    trace.setDevicePixelRatio(scale);
+    painter.drawImage(plot.topLeft(), trace);
 }
 
 }  // namespace
@@ -130,6 +154,8 @@ void drawVideoScope(QPainter& painter, const QRectF& plate, VideoScope scope, co
     drawGuidePlate(painter, plate, 6);
     const QRectF plot(plate.left() + padding + labelWidth, plate.top() + padding + titleHeight, plotSize.width(),
                       plotSize.height());
+    painter.fillRect(plot,
+                     QColor(0, 0, 0, 110));  // a darker ground, so the picture behind does not mix into the traces
     painter.setFont(guideFont(10, QFont::Bold));
     painter.setPen(Qt::white);
     painter.drawText(

@@ -580,12 +580,16 @@ TEST_F(ContentViewTest, ScopesShowWhileLiveStackedInThePicturesTopTrailingCorner
     ASSERT_TRUE(scopes.isVisible());
     const int oneScope = scopes.platesRect().height();
     monitor.preferences.setShowsWaveform(true);
-    EXPECT_GT(scopes.platesRect().height(), oneScope * 2);
+    EXPECT_GT(scopes.platesRect().height(), oneScope) << "stacked";
     EXPECT_EQ(scopes.accessibleName(), "Histogram and Waveform");
     const QRect picture =
         CameraGuideGeometry::fittedVideoFrame(scopes.size(), monitor.view->displayedVideoAspectRatio()).toRect();
     EXPECT_TRUE(picture.contains(scopes.platesRect())) << "inside the picture, clear of the letterbox";
     EXPECT_NEAR(picture.right() - scopes.platesRect().right(), VideoScopePanel::edgeInset, 1);
+    scopes.setVideoAspectRatio(9.0 / 16.0);  // a phone held upright: the bar beside it has room
+    const QRect upright = CameraGuideGeometry::fittedVideoFrame(scopes.size(), 9.0 / 16.0).toRect();
+    EXPECT_GT(scopes.platesRect().left(), upright.right()) << "in the bar, off the picture";
+    EXPECT_TRUE(scopes.rect().contains(scopes.platesRect()));
 
     monitor.session.receiver.connections.latest().reportState(
         UmberlinPlatform::ConnectionState::failed({.code = 0, .localizedDescription = "Gone."}));

@@ -10,6 +10,7 @@ namespace Quillfen::Monitor {
 namespace {
 
 constexpr int swatchWidth = 34;
+constexpr int narrowestSwatch = 18;  // still wide enough for its label
 constexpr int swatchHeight = 12;
 constexpr int margin = 6;
 constexpr int labelHeight = 14;
@@ -40,6 +41,10 @@ QSize FalseColorLegend::sizeHint() const {
             swatchHeight + labelHeight + 2 * margin};
 }
 
+QSize FalseColorLegend::minimumSizeHint() const {
+    return {static_cast<int>(falseColorScale.size()) * narrowestSwatch + 2 * margin, sizeHint().height()};
+}
+
 void FalseColorLegend::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -49,17 +54,19 @@ void FalseColorLegend::paintEvent(QPaintEvent*) {
     QFont font = painter.font();
     font.setPixelSize(10);
     painter.setFont(font);
+    // The swatches share the width the legend was given.
+    const double swatch = (width() - 2.0 * margin) / static_cast<double>(falseColorScale.size());
     double from = 0;
-    int x = margin;
+    double x = margin;
     for (const auto& band : falseColorScale) {
-        const QRect swatch(x, margin, swatchWidth, swatchHeight);
-        painter.fillRect(swatch, QColor::fromRgbF(band.rgb[0], band.rgb[1], band.rgb[2]));
+        painter.fillRect(QRectF(x, margin, swatch, swatchHeight),
+                         QColor::fromRgbF(band.rgb[0], band.rgb[1], band.rgb[2]));
         painter.setPen(Qt::white);
-        painter.drawText(QRect(x, margin + swatchHeight, swatchWidth, labelHeight), Qt::AlignCenter,
+        painter.drawText(QRectF(x, margin + swatchHeight, swatch, labelHeight), Qt::AlignCenter,
                          QString::number(std::lround(from * 100)));
         painter.setPen(Qt::NoPen);
         from = band.below;
-        x += swatchWidth;
+        x += swatch;
     }
 }
 
