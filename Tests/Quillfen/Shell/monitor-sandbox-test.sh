@@ -11,10 +11,11 @@
 #      and the down arrow moves the text 72 points up;
 #   5. the phone comes back held on its side (it reports 90 degrees): the picture is turned;
 #   6. M mirrors the picture;
-#   7. with zebras, focus peaking and false colour on (Z, F, C), Ctrl+Shift+R records, Ctrl+Q
+#   7. with zebras, focus peaking and false colour on (Z, F, C) and the histogram and the
+#      waveform shown (H, W), Ctrl+Shift+R records, Ctrl+Q
 #      quits once the movie is finalised, ffprobe reads it, and its video frames are the
 #      phone's byte for byte;
-#   8. started again (mirroring and assists remembered, and turned off), it reaches a phone
+#   8. started again (mirroring, assists and scopes remembered, and turned off), it reaches a phone
 #      that does not advertise itself through File › Connect to Address… (Ctrl+L);
 #   9. a second launch opens its window in the running application (which offers it no phone:
 #      the only one is taken) and ends;
@@ -170,6 +171,7 @@ xdotool key m
 expect_picture mirrored mirrored
 
 xdotool key z f c
+xdotool key h w
 xdotool key ctrl+shift+r
 wait_for 20 compgen -G "$workdir/movies/*.mov" >/dev/null || fail "Ctrl+Shift+R started no recording"
 sleep 3
@@ -186,7 +188,7 @@ streams=$(ffprobe -v error -show_entries stream=codec_name,codec_tag_string -of 
 duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$movie")
 awk -v d="$duration" 'BEGIN { exit !(d >= 2) }' || fail "$movie lasts only $duration s"
 echo "movie: ${movie##*/}, $duration s"
-# The assists are drawn on the preview only: every recorded frame is one the phone sent.
+# The assists and scopes are drawn on the preview only: every recorded frame is one the phone sent.
 ffmpeg -v error -i "$movie" -map 0:v:0 -c copy -f framemd5 - | grep -v '^#' | awk -F', *' '{ print $6 }' \
   >"$workdir/recorded.md5"
 [[ -s $workdir/recorded.md5 ]] && ! grep -vxFf "$workdir/sent.md5" "$workdir/recorded.md5" >/dev/null ||
@@ -202,7 +204,7 @@ app_pid=$(cat "$workdir/app.pid")
 wait_for 20 shows_windows "$app_pid" 1 || fail "the application shows no window"
 window=$(windows_of "$app_pid" | head -n 1)
 xdotool windowfocus --sync "$window"
-xdotool key m z f c  # the mirroring and the assists are remembered: back to the bare upright picture
+xdotool key m z f c h w  # the mirroring, assists and scopes are remembered: back to the bare upright picture
 xdotool key ctrl+l
 dialog=$(xdotool search --sync --onlyvisible --name '^Connect to Address$' | head -n 1)
 xdotool windowfocus --sync "$dialog"
