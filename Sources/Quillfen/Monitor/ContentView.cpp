@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 #include "Monitor/CameraControls.hpp"
 #include "Monitor/ControlBar.hpp"
@@ -13,6 +14,7 @@
 #include "Monitor/NetworkPreviewSurface.hpp"
 #include "Monitor/PictureArea.hpp"
 #include "Monitor/PictureOverlays.hpp"
+#include "Monitor/PreviewLayout.hpp"
 #include "Monitor/RecordingFlow.hpp"
 #include "Monitor/StatusBar.hpp"
 #include "Monitor/TeleprompterEditor.hpp"
@@ -97,6 +99,8 @@ ContentView::ContentView(ContentViewParts parts, QWidget* parent)
         connect(&controller_, changed, this, &ContentView::refreshPicture);
     connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged, this,
             &ContentView::refreshMirroring);
+    connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isHorizontallyMirroredChanged, this,
+            &ContentView::refreshScopes);
     connect(&preferences_, &DidaruzoriZeroroDidevuzadez::isVerticallyMirroredChanged, this,
             &ContentView::refreshMirroring);
     connect(&preferences_, &DidaruzoriZeroroDidevuzadez::pictureAssistsChanged, preview_,
@@ -206,13 +210,20 @@ void ContentView::refreshMirroring() {
     preview_->setVerticallyMirrored(preferences_.isVerticallyMirrored());
 }
 
-// The scopes measure the live stream only.
+// The scopes measure the live stream only. The waveform follows the picture as shown: where a
+// step right on the screen goes in the picture, after the turn and the mirroring.
 void ContentView::refreshScopes() {
     const bool live = controller_.isRunning();
+    const QTransform shown = Monitor::layoutPreview(QSizeF(2, 2), QSize(2, 2),
+                                                    {displayedRotation(), preferences_.isHorizontallyMirrored(), false})
+                                 .layerToView;
+    const bool alongRows = std::abs(shown.m21()) > std::abs(shown.m11());
     scopes_->setRequest({
         .histogram = live && preferences_.showsHistogram(),
         .colorHistogram = preferences_.showsHistogramColors(),
         .waveform = live && preferences_.showsWaveform(),
+        .waveformAlongRows = alongRows,
+        .waveformReversed = (alongRows ? shown.m21() : shown.m11()) < 0,
     });
     scopes_->setVideoAspectRatio(displayedVideoAspectRatio());
     scopes_->setLevelShown(preferences_.showsLevel());

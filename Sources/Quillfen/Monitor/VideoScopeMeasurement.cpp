@@ -77,7 +77,15 @@ VideoScopeReadings measureVideoScopes(const Video::DecodedVideoFrame& frame, con
     }
     const int step = videoScopeSampleStep(frame.width(), frame.height());
     const int columnsMeasured = (frame.width() + step - 1) / step;
-    const int waveformColumns = std::min(columnsMeasured, VideoScopeReadings::maximumWaveformColumns);
+    const int rowsMeasured = (frame.height() + step - 1) / step;
+    const int across = request.waveformAlongRows ? rowsMeasured : columnsMeasured;
+    const int waveformColumns = std::min(across, VideoScopeReadings::maximumWaveformColumns);
+    // Where a sample at a measured column and row lies across the waveform.
+    const auto waveformColumn = [&](int column, int row) {
+        const int position = request.waveformAlongRows ? row : column;
+        const int shown = position * waveformColumns / across;
+        return request.waveformReversed ? waveformColumns - 1 - shown : shown;
+    };
 
     LevelCounts* luma = nullptr;
     std::array<LevelCounts, 3>* rgb = nullptr;
@@ -87,7 +95,7 @@ VideoScopeReadings measureVideoScopes(const Video::DecodedVideoFrame& frame, con
     if (!luma && readings.waveform.empty()) return readings;
     const ColorLevels colorLevels(frame, readings.black, readings.white);
 
-    for (int y = 0; y < frame.height(); y += step) {
+    for (int y = 0, row = 0; y < frame.height(); y += step, ++row) {
         const PlaneRow lumaRow(frame, 0, y);
         const int chromaY = y >> frame.chromaShiftY();
         const PlaneRow blueRow(frame, 1, chromaY);
@@ -96,7 +104,7 @@ VideoScopeReadings measureVideoScopes(const Video::DecodedVideoFrame& frame, con
             const int code = lumaRow.at(x);
             const int level = std::min(code >> shift, videoScopeLevelCount - 1);
             if (luma) ++(*luma)[level];
-            if (!readings.waveform.empty()) ++readings.waveform[column * waveformColumns / columnsMeasured][level];
+            if (!readings.waveform.empty()) ++readings.waveform[waveformColumn(column, row)][level];
             if (rgb) {
                 const int chromaX = x >> frame.chromaShiftX();
                 const auto levels = colorLevels.levels(code, blueRow.at(chromaX), redRow.at(chromaX));

@@ -25,6 +25,10 @@ struct VideoScopeRequest {
     bool histogram = false;
     bool colorHistogram = false;  // R, G and B beside the luma (with the histogram only)
     bool waveform = false;
+    // The waveform goes across the picture as it is shown: along its rows where the display
+    // turns it a quarter, and from the far end where it is turned or mirrored.
+    bool waveformAlongRows = false;
+    bool waveformReversed = false;
 
     bool measuresAnything() const { return histogram || waveform; }
     bool operator==(const VideoScopeRequest&) const = default;
@@ -37,7 +41,7 @@ struct VideoScopeReadings {
     int white = 235;
     std::optional<LevelCounts> luma;                // samples per luma level
     std::optional<std::array<LevelCounts, 3>> rgb;  // samples per R, G and B level
-    // Columns across the picture from left to right, each with its samples per luma level;
+    // Columns across the picture as shown, from left to right, each with its samples per luma level;
     // as many columns as samples were measured across, up to maximumWaveformColumns.
     std::vector<LevelCounts> waveform;
 };

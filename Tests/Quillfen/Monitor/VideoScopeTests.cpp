@@ -89,6 +89,17 @@ TEST(VideoScopeTests, TheWaveformOfALeftToRightRampIsARisingLine) {
         ASSERT_EQ(readings.waveform[column], expected) << "column " << column;
     }
     EXPECT_FALSE(readings.luma);
+
+    // Across the picture as shown: along the rows for a quarter turn, from the far end mirrored.
+    const auto rows = syntheticFrame(
+        6, 100, 10, ColorRange::limited, [](int, int y) { return 64 + y * 4; }, 512, 512);
+    for (const bool reversed : {false, true}) {
+        const auto turned =
+            measureVideoScopes(*rows, {.waveform = true, .waveformAlongRows = true, .waveformReversed = reversed});
+        ASSERT_EQ(turned.waveform.size(), 100u);
+        EXPECT_EQ(turned.waveform[reversed ? 99 : 0][16], 6) << "reversed " << reversed;
+        EXPECT_EQ(turned.waveform[reversed ? 0 : 99][16 + 99], 6) << "reversed " << reversed;
+    }
 }
 
 TEST(VideoScopeTests, TheWorkerSkipsPicturesWhileBusyOrTooSoonAndDeliversOnlyTheNewestReadings) {
