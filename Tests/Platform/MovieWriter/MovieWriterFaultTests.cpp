@@ -329,7 +329,10 @@ TEST_F(MovieWriterFaultsInNamespace, WithoutRoomForTheRewriteTheFragmentedMovieI
     appendInTimeOrder(writer, video.samples, pcmBuffers(pcmFormat(48000, 2), 0, 2.0));
     ASSERT_TRUE(waitFor([&] {
         const auto boxes = topLevelBoxes(path);
-        return std::count(boxes.begin(), boxes.end(), "moof") >= 3;  // 1.5 of the 2 seconds on disk
+        // 1.5 of the 2 seconds on disk: three whole fragments, each a moof and its complete mdat
+        // (a moof alone leaves its samples, a key frame among them, still to be written).
+        return std::count(boxes.begin(), boxes.end(), "moof") >= 3 &&
+               std::count(boxes.begin(), boxes.end(), "mdat") >= 3;
     }));
     // Leave room for the last fragment (a quarter of the movie), not for a second copy of it.
     const auto written = static_cast<std::streamsize>(std::filesystem::file_size(path));
