@@ -1,12 +1,12 @@
 #pragma once
 // The scopes over the picture: the histogram and the waveform of the preview's pictures, on
-// translucent plates stacked in the picture's top trailing corner, under the row of the
-// battery, the false-colour legend and the connection badge. They stay clear of the level in
-// the middle while it is shown (beside it or above it) and of the meter in the bottom trailing corner, shrinking
-// where the picture is too small for them; a picture narrower than its area (a phone held
-// upright) has them in the black bar beside it when they are larger there. Each picture the preview has drawn is
-// offered to the scope worker, which takes what it has time for; the plates show the newest readings. Nothing is
-// measured while no scope is shown.
+// translucent plates stacked in the picture's top trailing corner, under the row of the battery,
+// the false-colour legend and the connection badge. They stay clear of the level in the middle
+// while it is shown (beside it or above it) and of the meter in the bottom trailing corner,
+// shrinking where the picture is too small for them; a picture narrower than its area (a phone held
+// upright) has them in the black bar beside it when they are larger there. Each picture the preview
+// has drawn is offered to the scope worker, which takes what it has time for; the plates show the
+// newest readings. Nothing is measured while no scope is shown.
 
 #include <QWidget>
 
